@@ -1,0 +1,48 @@
+#include "window/form1.h"
+
+#include "platform/palette.h"
+
+#include <cmath>
+
+// Curve and points in graf's twips: X = 240 t + 1200 puts t = -5..15 across
+// the box, Y = (escala - v) * 4000 / escala puts v = escala..0 from top to bottom.
+void Form1::dibujar(bool saltarFueraDeEscala)
+{
+    graf->Cls();
+    graf->setDrawWidth(1);
+    const QColor rojo = qbColor(Rojo);
+    for (i = -40; i <= 120; ++i) {
+        const double t = i / 8.0;
+        const double v = f(t);
+        if (saltarFueraDeEscala && !(std::fabs(v) < 10))
+            continue;
+        graf->PSet(30 * i + 1200, chk(chk(chk(escala - v) * 4000) / escala), rojo);
+    }
+    graf->setDrawWidth(4);
+    const QColor azul = qbColor(Azul);
+    const int last = n - 1;
+    for (i = 0; i <= last; ++i)
+        graf->PSet(chk(chk(x(i) * 240) + 1200), chk(chk(chk(escala - y(i)) * 4000) / escala), azul);
+}
+
+void Form1::pintar()
+{
+    dibujar(true);
+    errorAnt = errorCuad;
+    evaluar();
+    mostrar();
+    colorAviso();
+    ocupado = false;
+}
+
+void Form1::pinter()
+{
+    dibujar(false);
+    ocupado = false;
+}
+
+void Form1::graf_Click()
+{
+    ocupado = true;
+    enRecuperacion([this] { pintar(); });
+}

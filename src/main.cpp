@@ -1,0 +1,12 @@
+#include "window/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ajuste"));
+    Form1 form;
+    form.show();
+    return app.exec();
+}

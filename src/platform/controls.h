@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/fault.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <cstdint>
+#include <functional>
+
+// Runs an event handler at the boundary with Qt's event loop: nothing the
+// handler throws may cross into Qt.
+void raiseEvent(const std::function<void()> &handler) noexcept;
+
+// Single-line text box with the classic events: KeyPress gets the character
+// code by reference before the character enters the box (0 cancels the key,
+// another code replaces it); LostFocus is raised when the focus moves to
+// another control of the window, not when the window itself is deactivated or
+// a message box opens.
+class TextBox : public QLineEdit
+{
+public:
+    explicit TextBox(QWidget *parent);
+
+    void setBackColor(const QColor &colour);
+    QColor backColor() const;
+
+    std::function<void(int16_t &keyAscii)> onKeyPress;
+    std::function<void()> onLostFocus;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+};
+
+// Check box with a Value of 0 (clear), 1 (ticked) or 2 (greyed). A user's click
+// toggles between clear and ticked; only the program greys it.
+class CheckBox : public QCheckBox
+{
+public:
+    explicit CheckBox(QWidget *parent);
+
+    int value() const
+    {
+        switch (checkState()) {
+        case Qt::Unchecked:
+            return 0;
+        case Qt::Checked:
+            return 1;
+        default:
+            return 2;
+        }
+    }
+    void setValue(int value);
+
+protected:
+    void nextCheckState() override;
+};
+
+// Horizontal scroll bar whose Value behaves classically: a write outside
+// Min..Max is a fault and leaves the Value as it was, a write of the same
+// Value raises nothing, a write of a different Value raises Change before the
+// write returns, and a drag raises Change once, when the thumb is released.
+class HScrollBar : public QScrollBar
+{
+public:
+    HScrollBar(QWidget *parent, int min, int max);
+
+    void writeValue(int position);
+
+    std::function<void()> onChange;
+};
+
+// A control array: the controls of one column, indexed from 0 like the rest of
+// the program; an index outside the array is a fault.
+template <typename Control, int Count>
+struct ControlArray
+{
+    Control *items[Count]{};
+
+    Control *operator()(int k) const
+    {
+        if (k < 0 || k >= Count) [[unlikely]]
+            raiseFault();
+        return items[k];
+    }
+    static constexpr int size() { return Count; }
+};

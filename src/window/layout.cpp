@@ -1,0 +1,244 @@
+#include "window/form1.h"
+
+#include "platform/number_text.h"
+#include "platform/twips.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// "MS Sans Serif" is rarely installed outside its home system; these faces
+// have close metrics and keep the captions within their boxes.
+void registerFontSubstitutes()
+{
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+}
+
+QFont sansSerif(double points)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// Controls are created in twips and collected with their tab index, so the
+// focus order can be set once all exist.
+struct Builder
+{
+    QWidget *form;
+    std::vector<std::pair<int, QWidget *>> tabOrder;
+
+    template <typename Control>
+    Control *place(Control *control, int left, int top, int width, int height, int tabIndex)
+    {
+        control->setGeometry(twipRect(left, top, width, height));
+        if (tabIndex >= 0)
+            tabOrder.emplace_back(tabIndex, control);
+        return control;
+    }
+
+    QLabel *label(const QString &caption, int left, int top, int width, int height, int tabIndex,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+    {
+        auto *control = new QLabel(caption, form);
+        control->setAlignment(alignment);
+        return place(control, left, top, width, height, tabIndex);
+    }
+
+    QLabel *heading(const QString &caption, double points, int left, int top, int width,
+                    int height, int tabIndex)
+    {
+        QLabel *control = label(caption, left, top, width, height, tabIndex);
+        control->setFont(sansSerif(points));
+        return control;
+    }
+
+    // A label that looks like a read-only field: window colours, single border.
+    QLabel *readout(int left, int top, int width, int height, int tabIndex)
+    {
+        QLabel *control = label(QString(), left, top, width, height, tabIndex,
+                                Qt::AlignLeft | Qt::AlignVCenter);
+        control->setFrameStyle(QFrame::Box | QFrame::Plain);
+        control->setAutoFillBackground(true);
+        QPalette colours = control->palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+        colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
+        control->setPalette(colours);
+        return control;
+    }
+
+    QPushButton *button(const QString &caption, int left, int top, int width, int height,
+                        int tabIndex)
+    {
+        auto *control = new QPushButton(caption, form);
+        control->setFocusPolicy(Qt::StrongFocus);
+        control->setAutoDefault(false);
+        return place(control, left, top, width, height, tabIndex);
+    }
+
+    TextBox *textBox(const QString &text, int left, int top, int width, int height, int tabIndex)
+    {
+        auto *control = new TextBox(form);
+        control->setText(text);
+        return place(control, left, top, width, height, tabIndex);
+    }
+
+    PictureBox *pictureBox(const QString &picture, int left, int top, int width, int height,
+                           int tabIndex)
+    {
+        auto *control = place(new PictureBox(form), left, top, width, height, tabIndex);
+        if (!picture.isEmpty())
+            control->setPicture(QImage(picture));
+        return control;
+    }
+
+    CheckBox *checkBox(const QString &toolTip, int left, int top, int width, int height,
+                       int tabIndex)
+    {
+        auto *control = new CheckBox(form);
+        control->setToolTip(toolTip);
+        return place(control, left, top, width, height, tabIndex);
+    }
+
+    HScrollBar *scrollBar(int min, int max, int left, int top, int width, int height,
+                          int tabIndex)
+    {
+        return place(new HScrollBar(form, min, max), left, top, width, height, tabIndex);
+    }
+
+    void applyTabOrder()
+    {
+        std::sort(tabOrder.begin(), tabOrder.end(),
+                  [](const auto &l, const auto &r) { return l.first < r.first; });
+        QWidget *previous = nullptr;
+        for (const auto &[index, control] : tabOrder) {
+            if (control->focusPolicy() == Qt::NoFocus)
+                continue;
+            if (previous)
+                QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+};
+
+} // namespace
+
+Form1::Form1(QWidget *parent) : QWidget(parent)
+{
+    crearControles();
+    conectarEventos();
+    Form_Load();
+}
+
+void Form1::crearControles()
+{
+    registerFontSubstitutes();
+    setWindowTitle(QStringLiteral("Ajuste de Curvas Logísticas."));
+    resize(twipsToPixels(10860), twipsToPixels(10365));
+
+    Builder b{this, {}};
+
+    // Shown in both views.
+    funcion = b.pictureBox(QStringLiteral(":/pictures/funcion.bmp"), 6120, 120, 2295, 1335, 1);
+    Command1 = b.button(QStringLiteral("Guardar"), 9000, 360, 1455, 375, 77);
+    Recuperar = b.button(QStringLiteral("Recuperar"), 9000, 840, 1455, 375, 78);
+    Command5 = b.button(QStringLiteral("Gráfica"), 9120, 1320, 1215, 375, 28);
+
+    // Data-entry view.
+    Label11 = b.heading(QStringLiteral("t"), 13.5, 1200, 120, 495, 495, 69);
+    Label12 = b.heading(QStringLiteral("f(t)"), 13.5, 3600, 120, 495, 375, 70);
+    for (int k = 0; k < xv.size(); ++k) {
+        const int top = 720 + 480 * k;
+        xv.items[k] = b.textBox(QString(), 360, top, 1935, k == 2 ? 405 : 375, 29 + k);
+        yv.items[k] = b.textBox(QString(), 2640, top, 2415, 375, 49 + k);
+    }
+
+    // Chart view.
+    graf = b.pictureBox(QString(), 600, 240, 4800, 4000, 0);
+    Line2 = new LineShape(graf, 1200, 0, 1200, 4000);
+    Final = b.label(QStringLiteral("10"), 0, 120, 495, 255, 15, Qt::AlignRight | Qt::AlignTop);
+    inicio = b.label(QStringLiteral("0"), 120, 3960, 375, 255, 14, Qt::AlignRight | Qt::AlignTop);
+    Minimo = b.label(QStringLiteral("-5"), 480, 4320, 375, 255, 12, Qt::AlignHCenter | Qt::AlignTop);
+    maximo = b.label(QStringLiteral("15"), 5160, 4320, 375, 255, 13, Qt::AlignHCenter | Qt::AlignTop);
+    Label14 = b.label(QStringLiteral("0"), 1800, 4320, 255, 255, 71);
+
+    Label1 = b.heading(QStringLiteral("Ajuste"), 12, 240, 4680, 975, 375, 16);
+    paso = b.button(QStringLiteral("Un paso"), 0, 5520, 1095, 375, 21);
+    paso3 = b.button(QStringLiteral("100 pasos"), 0, 5880, 1095, 375, 22);
+    paso4 = b.button(QStringLiteral("10000 pasos"), 0, 6240, 1095, 375, 23);
+    Label2 = b.heading(QStringLiteral("Derivadas Parciales"), 12, 1320, 4680, 2175, 375, 17);
+    Label6 = b.readout(1320, 5160, 2295, 375, 24);
+    Label7 = b.readout(1320, 5640, 2295, 375, 25);
+    Label8 = b.readout(1320, 6120, 2295, 375, 26);
+    Label3 = b.heading(QStringLiteral("Paso"), 12, 3840, 4680, 1095, 375, 18);
+    // The numeric texts are written from their numbers, so they read back
+    // under any locale ("0,001" under a decimal comma).
+    Text1 = b.textBox(numberToText(0.001), 3840, 5160, 1215, 375, 27);
+    Label4 = b.heading(QStringLiteral("Error Cuadrático"), 12, 5520, 4680, 2175, 375, 19);
+    label9 = b.textBox(numberToText(0), 5520, 5160, 5055, 375, 75);
+    Label5 = b.heading(QStringLiteral("Error normalizado (%)"), 12, 5520, 5640, 5055, 255, 20);
+    label10 = b.textBox(numberToText(0), 5520, 6120, 5055, 375, 76);
+
+    Para = b.heading(QStringLiteral("Coeficientes"), 12, 5760, 2040, 1335, 255, 2);
+    Check1 = b.checkBox(QStringLiteral("Fijar parámetro a"), 5520, 2640, 255, 375, 72);
+    Picture1 = b.pictureBox(QStringLiteral(":/pictures/a.bmp"), 5760, 2520, 495, 495, 3);
+    LSCR = b.scrollBar(-100, 100, 6360, 2520, 4215, 135, 9);
+    Lval = b.textBox(numberToText(5), 6360, 2640, 4185, 345, 6);
+    Check2 = b.checkBox(QStringLiteral("Fijar parámetro c"), 5520, 3240, 255, 375, 73);
+    Picture2 = b.pictureBox(QStringLiteral(":/pictures/c.bmp"), 5760, 3120, 615, 495, 4);
+    CSCR = b.scrollBar(-60, 60, 6360, 3120, 4215, 135, 10);
+    Cval = b.textBox(numberToText(1), 6360, 3240, 4185, 345, 8);
+    Check3 = b.checkBox(QStringLiteral("Fijar parámetro t0"), 5520, 3720, 255, 495, 74);
+    Picture3 = b.pictureBox(QStringLiteral(":/pictures/t0.bmp"), 5760, 3720, 615, 495, 5);
+    TSCR = b.scrollBar(-100, 100, 6360, 3720, 4215, 135, 11);
+    Tval = b.textBox(numberToText(0), 6360, 3840, 4185, 345, 7);
+
+    // Each scroll bar overlaps the top of its text box and stays visible above it.
+    LSCR->raise();
+    CSCR->raise();
+    TSCR->raise();
+
+    b.applyTabOrder();
+
+    chartBlock1 = {inicio, Final,  Minimo, maximo, graf,   paso,   paso3,
+                   paso4,  Label1, Label2, Label3, Label4, Label5, Label6,
+                   Label7, Label8, label9, label10, Text1};
+    chartBlock2 = {Label14, Check1, Check2, Check3,   LSCR,     Lval,    CSCR,
+                   Cval,    TSCR,   Tval,   Para,     Picture1, Picture2, Picture3};
+}
+
+void Form1::conectarEventos()
+{
+    connect(Command5, &QPushButton::clicked, this, [this] { raiseEvent([this] { Command5_Click(); }); });
+    connect(paso, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso_Click(); }); });
+    connect(paso3, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso3_Click(); }); });
+    connect(paso4, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso4_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this, [this] { raiseEvent([this] { Command1_Click(); }); });
+    connect(Recuperar, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { Recuperar_Click(); }); });
+    graf->onClick = [this] { graf_Click(); };
+
+    for (int k = 0; k < xv.size(); ++k) {
+        xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };
+        yv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { yv_KeyPress(k, KeyAscii); };
+    }
+
+    LSCR->onChange = [this] { LSCR_Change(); };
+    CSCR->onChange = [this] { CSCR_Change(); };
+    TSCR->onChange = [this] { TSCR_Change(); };
+    Lval->onKeyPress = [this](int16_t &KeyAscii) { Lval_KeyPress(KeyAscii); };
+    Cval->onKeyPress = [this](int16_t &KeyAscii) { Cval_KeyPress(KeyAscii); };
+    Tval->onKeyPress = [this](int16_t &KeyAscii) { Tval_KeyPress(KeyAscii); };
+    Lval->onLostFocus = [this] { Lval_LostFocus(); };
+    Cval->onLostFocus = [this] { Cval_LostFocus(); };
+    Tval->onLostFocus = [this] { Tval_LostFocus(); };
+}

@@ -1,0 +1,98 @@
+#include "window/form1.h"
+
+#include "platform/number_text.h"
+
+// Each of a, c and t0 has a scroll bar and a text box. The three members share
+// the handlers below and differ in their field, controls and mapping:
+// parameter = position / escalaBarra + origen, and back.
+
+void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
+                        double origen)
+{
+    if (ocupado)
+        return;
+    ocupado = true;
+    enRecuperacion([&] {
+        parametro = chk(barra->value() / escalaBarra + origen);
+        caja->setText(numberToText(parametro));
+        pintar();
+    });
+}
+
+// Enter or leaving the box commits the typed number exactly; the bar moves to
+// the nearest position (its Change finds `ocupado` set, so the typed value
+// stays). On a fault the recovery runs; the c member then goes on with the
+// step after the one that failed, using the recovered value.
+void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
+                          double origen, bool reanudarTrasFallo)
+{
+    if (ocupado)
+        return;
+    ocupado = true;
+    const std::function<void()> pasos[] = {
+        [&] { parametro = textToNumber(caja->text()); },
+        [&] { caja->setText(numberToText(parametro)); },
+        [&] {
+            barra->writeValue(
+                roundToPosition(chk(chk(escalaBarra * parametro) - escalaBarra * origen)));
+        },
+        [&] { pintar(); },
+    };
+    for (const auto &pasoCommit : pasos) {
+        try {
+            pasoCommit();
+        } catch (const Fault &) {
+            desbord();
+            if (!reanudarTrasFallo)
+                return;
+        }
+    }
+}
+
+void Form1::LSCR_Change()
+{
+    cambioBarra(a, LSCR, Lval, 10, 10);
+}
+
+void Form1::CSCR_Change()
+{
+    cambioBarra(c, CSCR, Cval, 10, 0);
+}
+
+void Form1::TSCR_Change()
+{
+    cambioBarra(t0, TSCR, Tval, 5, 0);
+}
+
+void Form1::Lval_KeyPress(int16_t &KeyAscii)
+{
+    if (KeyAscii == 13)
+        Lval_LostFocus();
+}
+
+void Form1::Cval_KeyPress(int16_t &KeyAscii)
+{
+    if (KeyAscii == 13)
+        Cval_LostFocus();
+}
+
+void Form1::Tval_KeyPress(int16_t &KeyAscii)
+{
+    if (KeyAscii == 13)
+        Tval_LostFocus();
+}
+
+void Form1::Lval_LostFocus()
+{
+    confirmarCaja(a, LSCR, Lval, 10, 10, false);
+}
+
+void Form1::Cval_LostFocus()
+{
+    confirmarCaja(c, CSCR, Cval, 10, 0, true);
+}
+
+void Form1::Tval_LostFocus()
+{
+    confirmarCaja(t0, TSCR, Tval, 5, 0, false);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/message_box.h"
+#include "window/form1.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+// Relative-plus-absolute tolerance for doubles.
+inline bool near(double actual, double expected, double relative = 1e-5, double absolute = 1e-9)
+{
+    return std::fabs(actual - expected) <= absolute + relative * std::fabs(expected);
+}
+
+#define QCOMPARE_NEAR(actual, expected)                                                            \
+    do {                                                                                           \
+        const double a_ = (actual), e_ = (expected);                                               \
+        if (!near(a_, e_))                                                                         \
+            QFAIL(qPrintable(QStringLiteral("%1 is %2, expected %3")                               \
+                                 .arg(QStringLiteral(#actual))                                     \
+                                 .arg(a_, 0, 'g', 17)                                              \
+                                 .arg(e_, 0, 'g', 17)));                                           \
+    } while (false)
+
+// Records every message box instead of showing it; the handler goes on as if
+// OK had been pressed.
+struct MessageRecorder
+{
+    QStringList texts;
+    MessageRecorder()
+    {
+        messageBoxHook = [this](const QString &text) { texts << text; };
+    }
+    ~MessageRecorder() { messageBoxHook = nullptr; }
+};
+
+inline const QLocale kSpanish(QLocale::Spanish, QLocale::Spain);
+
+// A fresh window under the given locale (the locale must be set before the
+// window writes its numeric texts).
+inline std::unique_ptr<Form1> makeForm(const QLocale &locale = kSpanish)
+{
+    QLocale::setDefault(locale);
+    return std::make_unique<Form1>();
+}
+
+// Types points into the grid rows from the top.
+inline void fillGrid(Form1 &form, const QStringList &t, const QStringList &y)
+{
+    for (int k = 0; k < t.size(); ++k) {
+        form.xv(k)->setText(t.at(k));
+        form.yv(k)->setText(k < y.size() ? y.at(k) : QString());
+    }
+}
