@@ -5,23 +5,6 @@
 
 #include <QLabel>
 
-void Form1::evaluar()
-{
-    sumL = 0;
-    sumC = 0;
-    sumT = 0;
-    errorCuad = 0;
-    const int last = n - 1;
-    for (i = 0; i <= last; ++i) {
-        const double r = chk(f(x(i)) - y(i));
-        const double dosR = chk(r + r);
-        sumL = chk(sumL + chk(dosR * parL(x(i))));
-        sumC = chk(sumC + chk(dosR * parC(x(i))));
-        sumT = chk(sumT + chk(dosR * parT(x(i))));
-        errorCuad = chk(errorCuad + chk(r * r));
-    }
-}
-
 void Form1::mostrar()
 {
     // Root-mean-square residual as a percentage of the mean y. Computed in

@@ -82,6 +82,9 @@ void TextBox::focusOutEvent(QFocusEvent *event)
 CheckBox::CheckBox(QWidget *parent) : QCheckBox(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QCheckBox::stateChanged, this, [this](int state) {
+        currentValue = state == Qt::Unchecked ? 0 : state == Qt::Checked ? 1 : 2;
+    });
 }
 
 void CheckBox::setValue(int value)

@@ -41,21 +41,16 @@ class CheckBox : public QCheckBox
 public:
     explicit CheckBox(QWidget *parent);
 
-    int value() const
-    {
-        switch (checkState()) {
-        case Qt::Unchecked:
-            return 0;
-        case Qt::Checked:
-            return 1;
-        default:
-            return 2;
-        }
-    }
+    // Read on every derivative of every descent step, so it is a plain field,
+    // kept equal to the box's state on every change, by the user or the program.
+    int value() const { return currentValue; }
     void setValue(int value);
 
 protected:
     void nextCheckState() override;
+
+private:
+    int currentValue{0};
 };
 
 // Horizontal scroll bar whose Value behaves classically: a write outside

@@ -1,0 +1,255 @@
+// Benchmarks of the real handlers on a real window under the offscreen
+// platform, held against a plain loop doing the same arithmetic.
+
+#include "platform/message_box.h"
+#include "window/form1.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+int messages = 0;
+
+// Twenty points from a = 8, c = 0.9, t0 = 6 at t = 0..19, with a small fixed
+// perturbation so the fit never lands exactly on the data.
+double sampleY(int k)
+{
+    const double perturbation = 0.05 * ((k * 7) % 5 - 2);
+    return 8.0 / (1.0 + std::exp(-0.9 * (k - 6.0))) + perturbation;
+}
+
+Form1 &chartForm()
+{
+    static std::unique_ptr<Form1> form;
+    if (!form) {
+        form = std::make_unique<Form1>();
+        for (int k = 0; k < 20; ++k) {
+            form->xv(k)->setText(QLocale().toString(k));
+            form->yv(k)->setText(QLocale().toString(sampleY(k), 'g', 6));
+        }
+        form->Command5_Click();
+    }
+    return *form;
+}
+
+// Back to the start parameters and a fresh evaluation, so every run of a
+// batch starts from the same state.
+void resetFit(Form1 &form)
+{
+    form.ocupado = true;
+    form.a = 5.0;
+    form.c = 1.0;
+    form.t0 = 0.0;
+    form.CSCR->writeValue(10);
+    form.LSCR->writeValue(-50);
+    form.TSCR->writeValue(0);
+    form.Text1->setText(QLocale().toString(0.001));
+    form.pintar();
+}
+
+void requireFullBatch(benchmark::State &state, Form1 &form)
+{
+    // A full batch leaves the error figure white; an early stop turns it
+    // magenta and a fault shows a message.
+    if (messages != 0 || form.label10->backColor() != QColor(255, 255, 255)) {
+        std::fprintf(stderr, "bench: the batch did not run all its iterations\n");
+        state.SkipWithError("the batch did not run all its iterations");
+        std::abort();
+    }
+}
+
+// The same arithmetic as one 10000-step batch on 20 points, with no widgets
+// and no checks: the floor the handler is measured against.
+struct Kernel
+{
+    double a = 5, c = 1, t0 = 0;
+    double x[20], y[20];
+
+    double run(int steps, double s)
+    {
+        double error = 0;
+        for (int k = 0; k < steps; ++k) {
+            double sumL = 0, sumC = 0, sumT = 0;
+            error = 0;
+            for (int i = 0; i < 20; ++i) {
+                // The six exponentials of the model and its three derivatives.
+                const double d = x[i] - t0;
+                const double r = a / (std::exp(d * -c) + 1) - y[i];
+                const double pl = 1 / (std::exp(d * -c) + 1);
+                const double pc = d * a / (std::exp(d * c) + 2 + std::exp(d * -c));
+                const double pt = -c * a / (std::exp(d * c) + 2 + std::exp(d * -c));
+                sumL += (r + r) * pl;
+                sumC += (r + r) * pc;
+                sumT += (r + r) * pt;
+                error += r * r;
+            }
+            c -= s * sumC;
+            a -= s * sumL;
+            t0 -= s * sumT;
+        }
+        return error;
+    }
+};
+
+// Thread CPU time, so that other work on the machine does not skew the ratio.
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+double referenceSeconds(int steps)
+{
+    double best = 1e9;
+    for (int run = 0; run < 7; ++run) {
+        Kernel kernel;
+        for (int i = 0; i < 20; ++i) {
+            kernel.x[i] = i;
+            kernel.y[i] = sampleY(i);
+        }
+        const double start = cpuSeconds();
+        benchmark::DoNotOptimize(kernel.run(steps, 0.001));
+        best = std::min(best, cpuSeconds() - start);
+    }
+    return best;
+}
+
+void BM_ReferenceKernel(benchmark::State &state)
+{
+    Kernel kernel;
+    for (int i = 0; i < 20; ++i) {
+        kernel.x[i] = i;
+        kernel.y[i] = sampleY(i);
+    }
+    for (auto _ : state) {
+        Kernel copy = kernel;
+        benchmark::DoNotOptimize(copy.run(int(state.range(0)), 0.001));
+    }
+}
+BENCHMARK(BM_ReferenceKernel)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps)
+{
+    Form1 &form = chartForm();
+    double total = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetFit(form);
+        messages = 0;
+        state.ResumeTiming();
+        const double start = cpuSeconds();
+        (form.*handler)();
+        total += cpuSeconds() - start;
+        ++runs;
+        state.PauseTiming();
+        requireFullBatch(state, form);
+        state.ResumeTiming();
+    }
+    if (runs > 0)
+        state.counters["vs_reference"] = (total / runs) / referenceSeconds(steps);
+    state.counters["cpu_ms"] = runs > 0 ? 1e3 * total / runs : 0;
+}
+
+void BM_paso4_Click(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso4_Click, 10000);
+}
+BENCHMARK(BM_paso4_Click)->Unit(benchmark::kMillisecond);
+
+void BM_paso3_Click(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso3_Click, 100);
+}
+BENCHMARK(BM_paso3_Click)->Unit(benchmark::kMicrosecond);
+
+void BM_paso_Click(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso_Click, 1);
+}
+BENCHMARK(BM_paso_Click)->Unit(benchmark::kMicrosecond);
+
+void BM_evaluar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    for (auto _ : state) {
+        form.evaluar();
+        benchmark::DoNotOptimize(form.errorCuad);
+    }
+}
+BENCHMARK(BM_evaluar)->Unit(benchmark::kMicrosecond);
+
+void BM_pintar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    for (auto _ : state) {
+        form.ocupado = true;
+        form.pintar();
+    }
+}
+BENCHMARK(BM_pintar)->Unit(benchmark::kMicrosecond);
+
+void BM_capturar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    for (auto _ : state) {
+        form.capturar();
+        if (form.n != 20)
+            state.SkipWithError("capture did not take all twenty rows");
+    }
+}
+BENCHMARK(BM_capturar)->Unit(benchmark::kMicrosecond);
+
+long residentKilobytes()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb;
+}
+
+// Constructing the window (which runs start-up), showing it and its first paint.
+void BM_Startup(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Form1 form;
+        form.show();
+        form.repaint();
+        benchmark::ClobberMemory();
+    }
+    state.counters["rss_MB"] = residentKilobytes() / 1024.0;
+}
+BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    messageBoxHook = [](const QString &) { ++messages; };
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
