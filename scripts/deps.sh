@@ -9,7 +9,7 @@ packages=(
     libbenchmark-dev
     clang-14 libclang-rt-14-dev
     fonts-liberation fonts-dejavu-core
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick time desktop-file-utils
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -37,7 +38,9 @@ void Form1::guardar()
             archivo.write(linea(xv(k)->text()));
             archivo.write(linea(yv(k)->text()));
         }
-        if (archivo.commit())
+        // A write that runs out of room can end part-way; flush() reports it
+        // where commit() alone would not, and the old file then stays.
+        if (archivo.flush() && archivo.commit())
             return;
     }
     msgBox(this, QStringLiteral("No se pudo guardar datos.txt: ") + archivo.errorString());
@@ -62,7 +65,7 @@ void Form1::Recuperar_Click()
 
     // Lines end in CR LF; a bare LF is accepted as well.
     QStringList lineas = QString::fromLatin1(contenido).split(QLatin1Char('\n'));
-    if (!contenido.isEmpty() && contenido.endsWith('\n'))
+    if (contenido.isEmpty() || contenido.endsWith('\n'))
         lineas.removeLast();
     for (QString &texto : lineas) {
         if (texto.endsWith(QLatin1Char('\r')))
@@ -83,6 +86,12 @@ void Form1::Recuperar_Click()
                 motivo = QStringLiteral("el número de puntos no está entre 0 y 20");
             else if (lineas.size() - 1 < 2 * cuenta)
                 motivo = QStringLiteral("faltan líneas de datos");
+            // A text box would silently cut a longer line short.
+            else if (std::any_of(lineas.cbegin() + 1, lineas.cbegin() + 1 + 2 * cuenta,
+                                 [&](const QString &texto) {
+                                     return texto.size() > xv(0)->maxLength();
+                                 }))
+                motivo = QStringLiteral("una línea de datos es demasiado larga");
         } catch (const Fault &) {
             motivo = QStringLiteral("el número de puntos no está entre 0 y 20");
         }

@@ -142,6 +142,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 void Form1::crearControles()
 {
     registerFontSubstitutes();
+    // The classic default face and size: the captions were measured for it.
+    setFont(sansSerif(8));
     setWindowTitle(QStringLiteral("Ajuste de Curvas Logísticas."));
     resize(twipsToPixels(10860), twipsToPixels(10365));
 
