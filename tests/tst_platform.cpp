@@ -1,0 +1,319 @@
+#include "platform/controls.h"
+#include "platform/fault.h"
+#include "platform/number_text.h"
+#include "platform/picture_box.h"
+#include "test_support.h"
+
+#include <QFocusEvent>
+
+#include <cfloat>
+#include <random>
+
+namespace {
+
+bool faults(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Fault &) {
+        return true;
+    }
+    return false;
+}
+
+// The reader a row of readsNumbers uses.
+constexpr int SpanishText = 0, CText = 1, CountLine = 2;
+
+} // namespace
+
+class tst_Platform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void writesNumbers_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a thousandth takes the decimal comma") << kSpanish << 0.001 << "0,001";
+        QTest::newRow("a whole number has no decimals") << kSpanish << 5.0 << "5";
+        QTest::newRow("trailing zeros are dropped") << kSpanish << 1.50 << "1,5";
+        QTest::newRow("negative zero is plain zero") << kSpanish << -0.0 << "0";
+        QTest::newRow("large numbers are not grouped") << kSpanish << -1234567.5 << "-1234567,5";
+        QTest::newRow("1e-4 is still plain") << kSpanish << 1e-4 << "0,0001";
+        QTest::newRow("under 1e15 is still plain")
+            << kSpanish << 999999999999999.0 << "999999999999999";
+        QTest::newRow("1e15 takes an exponent") << kSpanish << 1e15 << "1E+15";
+        QTest::newRow("C writes a point and no grouping") << QLocale::c() << -1234.5 << "-1234.5";
+    }
+
+    void writesNumbers()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QLocale::setDefault(locale);
+        QCOMPARE(numberToText(value), text);
+    }
+
+    void everyWrittenTextReadsBackTheSame()
+    {
+        QList<double> values;
+        values << 0.0 << -0.0 << DBL_MAX << -DBL_MAX << DBL_MIN << DBL_TRUE_MIN << 0.1 + 0.2 << 1e-4
+               << -1e15 << 1.0 / 3 << std::nextafter(1e-4, 0.0) << std::nextafter(1e15, 0.0);
+        std::mt19937_64 random(20240601);
+        std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+        std::uniform_int_distribution<int> wide(-300, 300), nearPlain(-6, 17);
+        for (int k = 0; k < 4000; ++k) {
+            const int exponent = k % 4 ? wide(random) : nearPlain(random);
+            values << (k % 2 ? -1 : 1) * mantissa(random) * std::pow(10.0, exponent);
+        }
+        for (const QLocale &locale : {kSpanish, QLocale::c()}) {
+            QLocale::setDefault(locale);
+            for (const double value : values) {
+                const QString text = numberToText(value);
+                double back = 0.0;
+                const bool plainRange = std::fabs(value) >= 1e-4 && std::fabs(value) < 1e15;
+                if (faults([&] { back = textToNumber(text); }) || back != value
+                    || numberToText(back) != text || text.contains(locale.groupSeparator())
+                    || (plainRange && text.contains(locale.exponential(), Qt::CaseInsensitive)))
+                    QFAIL(qPrintable(QStringLiteral("%1 is written \"%2\" under %3")
+                                         .arg(value, 0, 'g', 17)
+                                         .arg(text, locale.name())));
+            }
+        }
+    }
+
+    void readsNumbers_data()
+    {
+        QTest::addColumn<int>("reader");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<double>("value");
+        for (const int reader : {SpanishText, CText}) {
+            const QString in = reader == CText ? " under C" : " under Spanish";
+            for (const char *text : {"", "   ", "abc", "5x", "inf", "nan", "1e400"})
+                QTest::newRow(qPrintable('"' + QString(text) + "\" is a fault" + in))
+                    << reader << text << true << 0.0;
+            for (const char *text : {"+5", " 5 ", "5"})
+                QTest::newRow(qPrintable('"' + QString(text) + "\" is 5" + in))
+                    << reader << text << false << 5.0;
+        }
+        QTest::newRow("Spanish: a comma separates decimals")
+            << SpanishText << "-1,5" << false << -1.5;
+        QTest::newRow("Spanish: minus zero reads as 0") << SpanishText << "-0" << false << 0.0;
+        QTest::newRow("Spanish: 1.5 is not fifteen") << SpanishText << "1.5" << true << 0.0;
+        QTest::newRow("Spanish: grouping is a fault") << SpanishText << "12.345" << true << 0.0;
+        QTest::newRow("C: a point separates decimals") << CText << "1.5e3" << false << 1500.0;
+        QTest::newRow("C: a comma is a fault") << CText << "1,5" << true << 0.0;
+        QTest::newRow("count line: a point separates decimals")
+            << CountLine << "2.5" << false << 2.5;
+        QTest::newRow("count line: blanks are skipped") << CountLine << " 5 \r" << false << 5.0;
+        QTest::newRow("count line: a comma ends the number") << CountLine << "2,5" << false << 2.0;
+        QTest::newRow("count line: letters give 0") << CountLine << "abc" << false << 0.0;
+        QTest::newRow("count line: a sign is read") << CountLine << "-3" << false << -3.0;
+        QTest::newRow("count line: an exponent is read") << CountLine << "1e3" << false << 1000.0;
+        QTest::newRow("count line: overflow is a fault") << CountLine << "1e999" << true << 0.0;
+    }
+
+    void readsNumbers()
+    {
+        QFETCH(int, reader);
+        QFETCH(QString, text);
+        QFETCH(bool, fault);
+        QFETCH(double, value);
+        // The count line's reader ignores the locale.
+        QLocale::setDefault(reader == CText ? QLocale::c() : kSpanish);
+        double read = -1.0;
+        const auto readText
+            = [&] { read = reader == CountLine ? leadingNumber(text) : textToNumber(text); };
+        QCOMPARE(faults(readText), fault);
+        if (!fault)
+            QCOMPARE_NEAR(read, value);
+    }
+
+    void roundsToPosition_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<int>("position");
+        QTest::newRow("a negative half goes to the even neighbour") << -27.5 << false << -28;
+        QTest::newRow("2.5 goes down to 2") << 2.5 << false << 2;
+        QTest::newRow("0.5 goes down to 0") << 0.5 << false << 0;
+        QTest::newRow("just under the top fits") << 32767.4 << false << 32767;
+        QTest::newRow("rounding past the top is a fault") << 32767.5 << true << 0;
+        QTest::newRow("rounding to the bottom fits") << -32768.5 << false << -32768;
+        QTest::newRow("NaN is a fault") << std::nan("") << true << 0;
+        QTest::newRow("infinity is a fault") << -HUGE_VAL << true << 0;
+    }
+
+    void roundsToPosition()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, fault);
+        QFETCH(int, position);
+        int rounded = 12345;
+        QCOMPARE(faults([&] { rounded = ::roundToPosition(value); }), fault);
+        if (!fault)
+            QCOMPARE(rounded, position);
+    }
+
+    void scrollBarValue()
+    {
+        HScrollBar bar(nullptr, -60, 60);
+        int raised = 0, seen = 0;
+        bar.onChange = [&] {
+            ++raised;
+            seen = bar.value();
+        };
+        bar.writeValue(10);
+        // Change has run, with the new value in place, by the time the write returns.
+        QCOMPARE(raised, 1);
+        QCOMPARE(seen, 10);
+        bar.writeValue(10);
+        QCOMPARE(raised, 1);
+        QVERIFY(faults([&] { bar.writeValue(-61); }));
+        QVERIFY(faults([&] { bar.writeValue(61); }));
+        QCOMPARE(bar.value(), 10);
+        QCOMPARE(raised, 1);
+        // A drag changes the value once, on release.
+        bar.setSliderDown(true);
+        bar.setSliderPosition(20);
+        bar.setSliderPosition(40);
+        QCOMPARE(raised, 1);
+        bar.setSliderDown(false);
+        QCOMPARE(raised, 2);
+        QCOMPARE(seen, 40);
+    }
+
+    void textBoxEvents()
+    {
+        QWidget window;
+        auto *box = new TextBox(&window);
+        auto *other = new TextBox(&window);
+        other->move(0, 40);
+        QList<int> codes;
+        int replacement = -1, lost = 0;
+        box->onKeyPress = [&](int16_t &keyAscii) {
+            codes << keyAscii << int(box->text().size()); // the text is still unchanged
+            if (replacement >= 0)
+                keyAscii = int16_t(replacement);
+        };
+        box->onLostFocus = [&] { ++lost; };
+        QTest::keyClick(box, Qt::Key_5);
+        replacement = 0; // cancels the key
+        QTest::keyClick(box, Qt::Key_Period);
+        replacement = ',';
+        QTest::keyClick(box, Qt::Key_Period);
+        QCOMPARE(codes, QList<int>({'5', 0, '.', 1, '.', 1}));
+        QCOMPARE(box->text(), QStringLiteral("5,"));
+
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus(Qt::TabFocusReason);
+        other->setFocus(Qt::TabFocusReason);
+        QCOMPARE(lost, 1);
+        // Deactivating the window or opening a popup is no loss of focus to another control.
+        for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+            QFocusEvent focusOut(QEvent::FocusOut, reason);
+            QCoreApplication::sendEvent(box, &focusOut);
+        }
+        QCOMPARE(lost, 1);
+    }
+
+    void userClickTogglesCheckBox()
+    {
+        CheckBox box(nullptr);
+        box.resize(17, 25);
+        box.setValue(2);
+        QCOMPARE(box.value(), 2);
+        QList<int> values;
+        for (int click = 0; click < 3; ++click) {
+            QTest::mouseClick(&box, Qt::LeftButton);
+            values << box.value();
+        }
+        QCOMPARE(values, QList<int>({0, 1, 0})); // only the program greys it
+    }
+
+    void pSetDrawsCentredDots_data()
+    {
+        QTest::addColumn<double>("X");
+        QTest::addColumn<double>("Y");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QRect>("bounds"); // of the pixels drawn
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("15 twips are one pixel")
+            << 1200.0 << 3000.0 << 1 << QRect(80, 200, 1, 1) << 1;
+        QTest::newRow("a point rounds to the nearest pixel")
+            << 1207.6 << 2992.4 << 1 << QRect(81, 199, 1, 1) << 1;
+        QTest::newRow("width 3 centres on the pixel")
+            << 1200.0 << 3000.0 << 3 << QRect(79, 199, 3, 3) << 9;
+        QTest::newRow("width 4 is a round dot centred on the point")
+            << 1200.0 << 3000.0 << 4 << QRect(78, 198, 4, 4) << 12;
+        QTest::newRow("a dot at the corner is clipped")
+            << 0.0 << 0.0 << 3 << QRect(0, 0, 2, 2) << 4;
+        QTest::newRow("past the right edge draws nothing") << 4815.0 << 15.0 << 1 << QRect() << 0;
+        QTest::newRow("1e30 twips draws nothing") << 1e30 << -1e30 << 4 << QRect() << 0;
+        QTest::newRow("3e38 twips draws nothing") << 3e38 << 3e38 << 1 << QRect() << 0;
+        QTest::newRow("beyond single precision draws nothing")
+            << 100.0 << -1e300 << 1 << QRect() << 0;
+        QTest::newRow("NaN draws nothing") << std::nan("") << 100.0 << 1 << QRect() << 0;
+    }
+
+    void pSetDrawsCentredDots()
+    {
+        QFETCH(double, X);
+        QFETCH(double, Y);
+        QFETCH(int, width);
+        QFETCH(QRect, bounds);
+        QFETCH(int, pixels);
+        PictureBox box(nullptr);
+        box.resize(320, 267);
+        box.setBackColor(Qt::green);
+        box.setDrawWidth(width);
+        box.PSet(X, Y, Qt::red);
+        QRect drawn;
+        int count = 0;
+        for (int py = 0; py < box.image().height(); ++py) {
+            for (int px = 0; px < box.image().width(); ++px) {
+                if (box.image().pixelColor(px, py) != Qt::green) {
+                    drawn |= QRect(px, py, 1, 1);
+                    count += box.image().pixelColor(px, py) == Qt::red;
+                }
+            }
+        }
+        QCOMPARE(drawn, bounds);
+        QCOMPARE(count, pixels);
+    }
+
+    void drawingSurvivesRepaintUntilCls()
+    {
+        QWidget window;
+        auto *box = new PictureBox(&window);
+        box->setGeometry(40, 16, 320, 267);
+        QImage picture(10, 6, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        box->setPicture(picture);
+        box->setBackColor(Qt::green);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        box->PSet(1200, 3000, Qt::blue);
+        box->hide();
+        box->show();
+        QImage shown = box->grab().toImage();
+        QCOMPARE(shown.pixelColor(80, 200), QColor(Qt::blue));
+        QCOMPARE(shown.pixelColor(5, 3), QColor(Qt::black)); // the picture, unscaled
+        QCOMPARE(shown.pixelColor(12, 3), QColor(Qt::green));
+        box->Cls();
+        shown = box->grab().toImage();
+        QCOMPARE(shown.pixelColor(80, 200), QColor(Qt::green));
+        QCOMPARE(shown.pixelColor(5, 3), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(tst_Platform)
+#include "tst_platform.moc"
