@@ -1,5 +1,7 @@
 #include "window/form1.h"
 
+#include "platform/vector_state.h"
+
 // The logistic model f(t) = a / (1 + e^(-c(t - t0))) and its partial
 // derivatives. Every result that can leave the double range is checked, so an
 // overflow faults where it happens instead of turning into a harmless-looking
@@ -61,6 +63,7 @@ double Form1::parT(const double &t) const
 // before it unwinds, so the fields end exactly as point-by-point updates leave them.
 [[gnu::flatten]] void Form1::evaluar()
 {
+    clearUpperVectorState();
     double L = 0, C = 0, T = 0, E = 0;
     int k = 0;
     const int last = n - 1;

@@ -2,7 +2,6 @@
 
 #include "platform/number_text.h"
 #include "platform/palette.h"
-#include "platform/vector_state.h"
 
 // One step of plain gradient descent: c first, then a, then t0.
 void Form1::actualizarParametros(double s)
@@ -33,7 +32,6 @@ void Form1::paso_Click()
         errorAnt = errorCuad;
         const double s = textToNumber(Text1->text());
         Text1->setText(numberToText(s));
-        clearUpperVectorState();
         evaluar();
         mostrar();
         colorAviso();
@@ -66,7 +64,6 @@ void Form1::lote(int N)
         errorAnt = errorCuad;
         const double s = textToNumber(Text1->text());
         Text1->setText(numberToText(s));
-        clearUpperVectorState();
         for (int k = 1; k <= N; ++k) {
             evaluar();
             if (errorCuad - errorAnt > 0) {
