@@ -36,56 +36,56 @@ public:
     using FitState::y;
 
     // ---- Controls shown in both views
-    PictureBox *funcion;
-    QPushButton *Command1;
-    QPushButton *Recuperar;
-    QPushButton *Command5;
+    PictureBox *funcion{};
+    QPushButton *Command1{};
+    QPushButton *Recuperar{};
+    QPushButton *Command5{};
 
     // ---- Data grid
-    QLabel *Label11;
-    QLabel *Label12;
+    QLabel *Label11{};
+    QLabel *Label12{};
     ControlArray<TextBox, 20> xv;
     ControlArray<TextBox, 20> yv;
 
     // ---- Chart and its axis labels
-    PictureBox *graf;
-    LineShape *Line2;
-    QLabel *Final;
-    QLabel *inicio;
-    QLabel *Minimo;
-    QLabel *maximo;
-    QLabel *Label14;
+    PictureBox *graf{};
+    LineShape *Line2{};
+    QLabel *Final{};
+    QLabel *inicio{};
+    QLabel *Minimo{};
+    QLabel *maximo{};
+    QLabel *Label14{};
 
     // ---- Fitting: step buttons, step size, derivatives and error figures
-    QLabel *Label1;
-    QPushButton *paso;
-    QPushButton *paso3;
-    QPushButton *paso4;
-    QLabel *Label2;
-    QLabel *Label6;
-    QLabel *Label7;
-    QLabel *Label8;
-    QLabel *Label3;
-    TextBox *Text1;
-    QLabel *Label4;
-    TextBox *label9;
-    QLabel *Label5;
-    TextBox *label10;
+    QLabel *Label1{};
+    QPushButton *paso{};
+    QPushButton *paso3{};
+    QPushButton *paso4{};
+    QLabel *Label2{};
+    QLabel *Label6{};
+    QLabel *Label7{};
+    QLabel *Label8{};
+    QLabel *Label3{};
+    TextBox *Text1{};
+    QLabel *Label4{};
+    TextBox *label9{};
+    QLabel *Label5{};
+    TextBox *label10{};
 
     // ---- Parameter rows: a (L), c (C), t0 (T)
-    QLabel *Para;
-    CheckBox *Check1;
-    PictureBox *Picture1;
-    HScrollBar *LSCR;
-    TextBox *Lval;
-    CheckBox *Check2;
-    PictureBox *Picture2;
-    HScrollBar *CSCR;
-    TextBox *Cval;
-    CheckBox *Check3;
-    PictureBox *Picture3;
-    HScrollBar *TSCR;
-    TextBox *Tval;
+    QLabel *Para{};
+    CheckBox *Check1{};
+    PictureBox *Picture1{};
+    HScrollBar *LSCR{};
+    TextBox *Lval{};
+    CheckBox *Check2{};
+    PictureBox *Picture2{};
+    HScrollBar *CSCR{};
+    TextBox *Cval{};
+    CheckBox *Check3{};
+    PictureBox *Picture3{};
+    HScrollBar *TSCR{};
+    TextBox *Tval{};
 
     // The chart view's controls in the order the program shows and hides them.
     std::array<QWidget *, 19> chartBlock1;
@@ -94,6 +94,7 @@ public:
     // ---- Window: start-up and view switch
     void Form_Load();
     void Command5_Click();
+    void showView(bool grafica);
     void showChartBlock1(bool visible);
     void showGrid(bool visible);
     void showChartBlock2(bool visible);

@@ -5,16 +5,23 @@
 #include <QLabel>
 #include <QPushButton>
 
+// One view or the other: the flag, the caption naming the way back, and the
+// groups in their fixed order.
+void Form1::showView(bool grafica)
+{
+    modoDatos = !grafica;
+    Command5->setText(grafica ? QStringLiteral("Tabla") : QStringLiteral("Gráfica"));
+    showChartBlock1(grafica);
+    showGrid(!grafica);
+    Label11->setVisible(!grafica);
+    Label12->setVisible(!grafica);
+    showChartBlock2(grafica);
+}
+
 void Form1::Command5_Click()
 {
     if (!modoDatos) {
-        modoDatos = true;
-        Command5->setText(QStringLiteral("Gráfica"));
-        showChartBlock1(false);
-        showGrid(true);
-        Label11->setVisible(true);
-        Label12->setVisible(true);
-        showChartBlock2(false);
+        showView(false);
         return;
     }
 
@@ -23,13 +30,7 @@ void Form1::Command5_Click()
         msgBox(this, QStringLiteral("no hay datos introducidos"));
         return;
     }
-    modoDatos = false;
-    Command5->setText(QStringLiteral("Tabla"));
-    showChartBlock1(true);
-    showGrid(false);
-    Label11->setVisible(false);
-    Label12->setVisible(false);
-    showChartBlock2(true);
+    showView(true);
     capturar();
     // The chart view is complete from here on: a fault in the mean or in the
     // drawing goes to the recovery, which keeps that view.
