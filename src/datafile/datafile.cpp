@@ -43,7 +43,7 @@ void Form1::guardar()
         if (archivo.flush() && archivo.commit())
             return;
     }
-    msgBox(this, QStringLiteral("No se pudo guardar datos.txt: ") + archivo.errorString());
+    msgBox(this, QStringLiteral("No se pudo guardar datos.txt: no se puede escribir el archivo"));
 }
 
 void Form1::Command1_Click()
@@ -57,7 +57,9 @@ void Form1::Recuperar_Click()
     // missing, short or damaged file leaves the grid and the count as they were.
     QFile archivo(kNombreArchivo);
     if (!archivo.open(QIODevice::ReadOnly)) {
-        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: no se puede abrir el archivo"));
+        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ")
+                             + (archivo.exists() ? QStringLiteral("no se puede leer el archivo")
+                                                 : QStringLiteral("el archivo no existe")));
         return;
     }
     const QByteArray contenido = archivo.readAll();
