@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev
     clang-14 libclang-rt-14-dev
     fonts-liberation fonts-dejavu-core
