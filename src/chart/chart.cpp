@@ -8,6 +8,7 @@
 // the box, Y = (escala - v) * 4000 / escala puts v = escala..0 from top to bottom.
 void Form1::dibujar(bool saltarFueraDeEscala)
 {
+    auto alturaY = [this](double v) { return chk(chk(chk(escala - v) * 4000) / escala); };
     graf->Cls();
     graf->setDrawWidth(1);
     const QColor rojo = qbColor(Rojo);
@@ -16,13 +17,13 @@ void Form1::dibujar(bool saltarFueraDeEscala)
         const double v = f(t);
         if (saltarFueraDeEscala && !(std::fabs(v) < 10))
             continue;
-        graf->PSet(30 * i + 1200, chk(chk(chk(escala - v) * 4000) / escala), rojo);
+        graf->PSet(30 * i + 1200, alturaY(v), rojo);
     }
     graf->setDrawWidth(4);
     const QColor azul = qbColor(Azul);
     const int last = n - 1;
     for (i = 0; i <= last; ++i)
-        graf->PSet(chk(chk(x(i) * 240) + 1200), chk(chk(chk(escala - y(i)) * 4000) / escala), azul);
+        graf->PSet(chk(chk(x(i) * 240) + 1200), alturaY(y(i)), azul);
 }
 
 void Form1::pintar()
