@@ -2,7 +2,7 @@
 // platform, held against a plain loop doing the same arithmetic.
 
 #include "platform/message_box.h"
-#include "platform/vector_state.h"
+#include "numeric/vector_state.h"
 #include "window/form1.h"
 
 #include <QApplication>

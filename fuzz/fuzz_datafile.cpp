@@ -3,7 +3,7 @@
 // stored, every other row empty) or shows one message and changes nothing;
 // either way the points themselves wait for the next capture.
 
-#include "platform/fault.h"
+#include "numeric/fault.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 #include "window/form1.h"

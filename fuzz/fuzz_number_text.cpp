@@ -4,7 +4,7 @@
 // writes a text that reads back to the very same number and writes the same
 // text again. When the rest is exactly eight bytes it is also taken as a double.
 
-#include "platform/fault.h"
+#include "numeric/fault.h"
 #include "platform/number_text.h"
 
 #include <QLocale>

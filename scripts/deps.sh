@@ -7,6 +7,8 @@ packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev
+    libeigen3-dev qt6-svg-dev
+    dpkg-dev appstream
     clang-14 libclang-rt-14-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth imagemagick time desktop-file-utils

@@ -1,5 +1,5 @@
 #include "platform/controls.h"
-#include "platform/fault.h"
+#include "numeric/fault.h"
 #include "platform/number_text.h"
 #include "platform/picture_box.h"
 #include "test_support.h"

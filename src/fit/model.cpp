@@ -1,6 +1,6 @@
 #include "window/form1.h"
 
-#include "platform/vector_state.h"
+#include "numeric/vector_state.h"
 
 // The logistic model f(t) = a / (1 + e^(-c(t - t0))) and its partial
 // derivatives. Every result that can leave the double range is checked, so an

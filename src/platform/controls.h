@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/fault.h"
+#include "numeric/fault.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "platform/number_text.h"
 
-#include "platform/fault.h"
+#include "numeric/fault.h"
 
 #include <QLocale>
 

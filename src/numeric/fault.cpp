@@ -1,4 +1,4 @@
-#include "platform/fault.h"
+#include "numeric/fault.h"
 
 void raiseFault()
 {
