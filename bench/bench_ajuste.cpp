@@ -2,6 +2,7 @@
 // platform, held against a plain loop doing the same arithmetic.
 
 #include "platform/message_box.h"
+#include "numeric/descent.h"
 #include "numeric/vector_state.h"
 #include "window/form1.h"
 
@@ -180,6 +181,35 @@ void BM_paso_Click(benchmark::State &state)
     batchBenchmark(state, &Form1::paso_Click, 1);
 }
 BENCHMARK(BM_paso_Click)->Unit(benchmark::kMicrosecond);
+
+// The numeric core's batch alone, with the window's bookkeeping left out: the
+// difference to BM_paso4_Click is what the window adds.
+void BM_descentBatch(benchmark::State &state)
+{
+    double t[21]{}, y[21]{};
+    for (int k = 0; k < 20; ++k) {
+        t[k] = k;
+        y[k] = sampleY(k);
+    }
+    const Points points{t, y, 20};
+    Sums start;
+    sumErrors({5, 1, 0}, {}, points, start);
+    double kernelSeconds = 0, coreSeconds = 0;
+    for (auto _ : state) {
+        Parameters p{5, 1, 0};
+        Sums sums;
+        const double begin = cpuSeconds();
+        const BatchEnd end = descentBatch(p, {}, points, 0.001, 10000, start.E, sums);
+        coreSeconds += cpuSeconds() - begin;
+        state.PauseTiming();
+        if (end.stopped)
+            state.SkipWithError("the batch stopped early");
+        kernelSeconds += referenceSeconds(10000);
+        state.ResumeTiming();
+    }
+    state.counters["vs_reference"] = kernelSeconds > 0 ? coreSeconds / kernelSeconds : 0;
+}
+BENCHMARK(BM_descentBatch)->Unit(benchmark::kMillisecond);
 
 void BM_evaluar(benchmark::State &state)
 {

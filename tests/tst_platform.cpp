@@ -135,32 +135,6 @@ private slots:
             QCOMPARE_NEAR(read, value);
     }
 
-    void roundsToPosition_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<int>("position");
-        QTest::newRow("a negative half goes to the even neighbour") << -27.5 << false << -28;
-        QTest::newRow("2.5 goes down to 2") << 2.5 << false << 2;
-        QTest::newRow("0.5 goes down to 0") << 0.5 << false << 0;
-        QTest::newRow("just under the top fits") << 32767.4 << false << 32767;
-        QTest::newRow("rounding past the top is a fault") << 32767.5 << true << 0;
-        QTest::newRow("rounding to the bottom fits") << -32768.5 << false << -32768;
-        QTest::newRow("NaN is a fault") << std::nan("") << true << 0;
-        QTest::newRow("infinity is a fault") << -HUGE_VAL << true << 0;
-    }
-
-    void roundsToPosition()
-    {
-        QFETCH(double, value);
-        QFETCH(bool, fault);
-        QFETCH(int, position);
-        int rounded = 12345;
-        QCOMPARE(faults([&] { rounded = ::roundToPosition(value); }), fault);
-        if (!fault)
-            QCOMPARE(rounded, position);
-    }
-
     void scrollBarValue()
     {
         HScrollBar bar(nullptr, -60, 60);

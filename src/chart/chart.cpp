@@ -12,9 +12,10 @@ void Form1::dibujar(bool saltarFueraDeEscala)
     graf->Cls();
     graf->setDrawWidth(1);
     const QColor rojo = qbColor(Rojo);
+    const Parameters p = parametros();
     for (i = -40; i <= 120; ++i) {
         const double t = i / 8.0;
-        const double v = f(t);
+        const double v = f(p, t);
         if (saltarFueraDeEscala && !(std::fabs(v) < 10))
             continue;
         graf->PSet(30 * i + 1200, alturaY(v), rojo);

@@ -7,9 +7,9 @@
 
 void Form1::mostrar()
 {
-    // Root-mean-square residual as a percentage of the mean y. Computed in
-    // full before any control is written, so a fault leaves them all as they were.
-    const double q = chk(chk(sqrtChk(chk(errorCuad / double(n))) / mediaY) * 100);
+    // Computed in full before any control is written, so a fault leaves them
+    // all as they were.
+    const double q = normalizedError(errorCuad, n, mediaY);
     label10->setText(numberToText(q));
     Label6->setText(numberToText(sumL));
     Label7->setText(numberToText(sumC));
@@ -19,5 +19,5 @@ void Form1::mostrar()
 
 void Form1::colorAviso()
 {
-    label10->setBackColor(qbColor(errorCuad - errorAnt > 0 ? Magenta : Blanco));
+    label10->setBackColor(qbColor(errorGrew(errorCuad, errorAnt) ? Magenta : Blanco));
 }

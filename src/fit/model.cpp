@@ -1,92 +1,53 @@
 #include "window/form1.h"
 
-#include "numeric/vector_state.h"
+#include <QScopeGuard>
 
-// The logistic model f(t) = a / (1 + e^(-c(t - t0))) and its partial
-// derivatives. Every result that can leave the double range is checked, so an
-// overflow faults where it happens instead of turning into a harmless-looking
-// 0 or a. The quotients need no check: their denominators are at least 1
-// (f, parL) or 4 (parC, parT), and 1 + e^u or e^v + 2 + e^-v cannot overflow
-// once both exponentials are finite (their product is 1).
-// A derivative whose check box is ticked (or greyed) holds its parameter
-// fixed: it is exactly 0, with no arithmetic at all.
+// The window's side of the model: the fields handed to the numeric core as
+// plain values, and the core's results stored back in the fields.
 
-double Form1::f(const double &t) const
+Parameters Form1::parametros() const
 {
-    const double d = chk(t - t0);
-    const double u = chk(d * -c);
-    const double E = expChk(u);
-    return a / (E + 1);
+    return {a, c, t0};
 }
 
-double Form1::parL(const double &t) const
+void Form1::guardarParametros(const Parameters &p)
 {
-    if (Check1->value() != 0)
-        return 0.0;
-    const double d = chk(t - t0);
-    const double u = chk(d * -c);
-    const double E = expChk(u);
-    return 1 / (E + 1);
+    a = p.a;
+    c = p.c;
+    t0 = p.t0;
 }
 
-// e^(-cd) / (1 + e^(-cd))^2 written as 1 / (e^(cd) + 2 + e^(-cd)): both
-// exponentials are needed, so these two fault for a large |c(t - t0)| either
-// way. d * -c is exactly -(d * c), so one check covers both arguments.
-double Form1::parC(const double &t) const
+// Read once when an evaluation starts: no check box can change while a
+// handler runs.
+Held Form1::fijados() const
 {
-    if (Check2->value() != 0)
-        return 0.0;
-    const double d = chk(t - t0);
-    const double E1 = expChk(chk(d * c));
-    const double E2 = expChk(d * -c);
-    const double numerador = chk(d * a);
-    const double denominador = (E1 + 2) + E2;
-    return numerador / denominador;
+    return {Check1->value() != 0, Check2->value() != 0, Check3->value() != 0};
 }
 
-double Form1::parT(const double &t) const
+Points Form1::puntos() const
 {
-    if (Check3->value() != 0)
-        return 0.0;
-    const double d = chk(t - t0);
-    const double E1 = expChk(chk(d * c));
-    const double E2 = expChk(d * -c);
-    const double numerador = chk(-c * a);
-    const double denominador = (E1 + 2) + E2;
-    return numerador / denominador;
+    return {x.items, y.items, n};
 }
 
-// The squared error and its gradient at the current parameters, summed over
-// the points (not divided by n). It lives beside the model so the compiler can
-// inline the four functions into the descent's innermost loop, and it sums in
-// locals that stay in registers across the exponentials; a fault stores them
-// before it unwinds, so the fields end exactly as point-by-point updates leave them.
-[[gnu::flatten]] void Form1::evaluar()
+Sums Form1::sumas() const
 {
-    clearUpperVectorState();
-    double L = 0, C = 0, T = 0, E = 0;
-    int k = 0;
-    const int last = n - 1;
-    auto guardarSumas = [&] {
-        i = int16_t(k);
-        sumL = L;
-        sumC = C;
-        sumT = T;
-        errorCuad = E;
-    };
-    try {
-        for (k = 0; k <= last; ++k) {
-            const double &t = x(k);
-            const double r = chk(f(t) - y(k));
-            const double dosR = chk(r + r);
-            L = chk(L + chk(dosR * parL(t)));
-            C = chk(C + chk(dosR * parC(t)));
-            T = chk(T + chk(dosR * parT(t)));
-            E = chk(E + chk(r * r));
-        }
-    } catch (const Fault &) {
-        guardarSumas();
-        throw;
-    }
-    guardarSumas();
+    return {sumL, sumC, sumT, errorCuad, i};
+}
+
+void Form1::guardarSumas(const Sums &s)
+{
+    i = int16_t(s.done);
+    sumL = s.L;
+    sumC = s.C;
+    sumT = s.T;
+    errorCuad = s.E;
+}
+
+// The squared error and its gradient at the current parameters. On a fault
+// the fields still take the sums as far as they got.
+void Form1::evaluar()
+{
+    Sums s;
+    const auto store = qScopeGuard([&] { guardarSumas(s); });
+    sumErrors(parametros(), fijados(), puntos(), s);
 }

@@ -3,12 +3,28 @@
 #include "platform/number_text.h"
 #include "platform/palette.h"
 
-// One step of plain gradient descent: c first, then a, then t0.
+#include <QScopeGuard>
+
+// One step of plain gradient descent from the last evaluation's sums. A fault
+// leaves the parameters updated as far as the update got.
 void Form1::actualizarParametros(double s)
 {
-    c = chk(c - chk(s * sumC));
-    a = chk(a - chk(s * sumL));
-    t0 = chk(t0 - chk(s * sumT));
+    Parameters p = parametros();
+    const auto store = qScopeGuard([&] { guardarParametros(p); });
+    descentUpdate(p, sumas(), s);
+}
+
+// Up to N steps in the numeric core; the fields take the parameters and sums
+// it reached, also when a fault ends the batch.
+BatchEnd Form1::descender(double s, int N)
+{
+    Parameters p = parametros();
+    Sums sums;
+    const auto store = qScopeGuard([&] {
+        guardarParametros(p);
+        guardarSumas(sums);
+    });
+    return descentBatch(p, fijados(), puntos(), s, N, errorAnt, sums);
 }
 
 // Parameters into their boxes and bars. Positions are not clamped: one outside
@@ -64,14 +80,8 @@ void Form1::lote(int N)
         errorAnt = errorCuad;
         const double s = textToNumber(Text1->text());
         Text1->setText(numberToText(s));
-        for (int k = 1; k <= N; ++k) {
-            evaluar();
-            if (errorCuad - errorAnt > 0) {
-                label10->setBackColor(qbColor(Magenta));
-                break;
-            }
-            actualizarParametros(s);
-        }
+        if (descender(s, N).stopped)
+            label10->setBackColor(qbColor(Magenta));
         mostrar();
         publicarParametros();
         pinter();

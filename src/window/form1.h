@@ -9,11 +9,23 @@
 // a Fault and unwinds to the handler, whose fault path runs desbord: the
 // message "Desbordamiento", the start-up parameters and a fresh chart.
 //
-// Member functions are defined in the folder of their subsystem: window/
-// (layout, start-up, view switch, grid, parameter controls), fit/ (model,
-// error figures, descent, recovery), chart/ and datafile/.
+// What lives where:
+//   numeric/   plain C++ below everything, no Qt: faults and checked
+//              arithmetic, the model and its derivatives, the error sums, the
+//              descent update and batch rule, the normalized error.
+//   platform/  the only code that knows Qt's widgets: the controls with their
+//              classic behaviour, twips, the palette, the message box and
+//              number <-> text.
+//   window/    this class's layout, start-up, view switch, grid and
+//              parameter controls.
+//   fit/       the fit state, evaluar and mostrar (the core's sums into the
+//              fields and the displays), the step handlers and desbord.
+//   chart/     the two chart redraws and the click on the chart.
+//   datafile/  saving and restoring "datos.txt".
+// Member functions are defined in the folder of their subsystem.
 
 #include "fit/fit_state.h"
+#include "numeric/descent.h"
 #include "platform/controls.h"
 #include "platform/picture_box.h"
 
@@ -36,56 +48,56 @@ public:
     using FitState::y;
 
     // ---- Controls shown in both views
-    PictureBox *funcion{};
-    QPushButton *Command1{};
-    QPushButton *Recuperar{};
-    QPushButton *Command5{};
+    PictureBox *funcion{};       // picture of the model's formula
+    QPushButton *Command1{};     // "Guardar": save the grid to datos.txt
+    QPushButton *Recuperar{};    // "Recuperar": restore the grid from datos.txt
+    QPushButton *Command5{};     // view switch, "Gráfica" / "Tabla"
 
     // ---- Data grid
-    QLabel *Label11{};
-    QLabel *Label12{};
-    ControlArray<TextBox, 20> xv;
-    ControlArray<TextBox, 20> yv;
+    QLabel *Label11{};           // heading "t" of the t column
+    QLabel *Label12{};           // heading "f(t)" of the y column
+    ControlArray<TextBox, 20> xv; // t of point k, row k
+    ControlArray<TextBox, 20> yv; // y of point k, row k
 
     // ---- Chart and its axis labels
-    PictureBox *graf{};
-    LineShape *Line2{};
-    QLabel *Final{};
-    QLabel *inicio{};
-    QLabel *Minimo{};
-    QLabel *maximo{};
-    QLabel *Label14{};
+    PictureBox *graf{};          // the chart: t from -5 to 15, values from 0 to 10
+    LineShape *Line2{};          // vertical line at t = 0 inside graf
+    QLabel *Final{};             // axis label 10, top of graf
+    QLabel *inicio{};            // axis label 0, bottom of graf
+    QLabel *Minimo{};            // axis label -5, left end
+    QLabel *maximo{};            // axis label 15, right end
+    QLabel *Label14{};           // axis label 0 under Line2
 
     // ---- Fitting: step buttons, step size, derivatives and error figures
-    QLabel *Label1{};
-    QPushButton *paso{};
-    QPushButton *paso3{};
-    QPushButton *paso4{};
-    QLabel *Label2{};
-    QLabel *Label6{};
-    QLabel *Label7{};
-    QLabel *Label8{};
-    QLabel *Label3{};
-    TextBox *Text1{};
-    QLabel *Label4{};
-    TextBox *label9{};
-    QLabel *Label5{};
-    TextBox *label10{};
+    QLabel *Label1{};            // heading "Ajuste" of the step buttons
+    QPushButton *paso{};         // one step
+    QPushButton *paso3{};        // 100 steps
+    QPushButton *paso4{};        // 10000 steps
+    QLabel *Label2{};            // heading "Derivadas Parciales"
+    QLabel *Label6{};            // dE/da readout
+    QLabel *Label7{};            // dE/dc readout
+    QLabel *Label8{};            // dE/dt0 readout
+    QLabel *Label3{};            // heading "Paso"
+    TextBox *Text1{};            // step size of the descent
+    QLabel *Label4{};            // heading "Error Cuadrático"
+    TextBox *label9{};           // squared error E
+    QLabel *Label5{};            // heading "Error normalizado (%)"
+    TextBox *label10{};          // normalized error in %, magenta when E grew
 
     // ---- Parameter rows: a (L), c (C), t0 (T)
-    QLabel *Para{};
-    CheckBox *Check1{};
-    PictureBox *Picture1{};
-    HScrollBar *LSCR{};
-    TextBox *Lval{};
-    CheckBox *Check2{};
-    PictureBox *Picture2{};
-    HScrollBar *CSCR{};
-    TextBox *Cval{};
-    CheckBox *Check3{};
-    PictureBox *Picture3{};
-    HScrollBar *TSCR{};
-    TextBox *Tval{};
+    QLabel *Para{};              // heading "Coeficientes"
+    CheckBox *Check1{};          // holds a fixed
+    PictureBox *Picture1{};      // symbol a
+    HScrollBar *LSCR{};          // a = position / 10 + 10
+    TextBox *Lval{};             // a as typed
+    CheckBox *Check2{};          // holds c fixed
+    PictureBox *Picture2{};      // symbol c
+    HScrollBar *CSCR{};          // c = position / 10
+    TextBox *Cval{};             // c as typed
+    CheckBox *Check3{};          // holds t0 fixed
+    PictureBox *Picture3{};      // symbol t0
+    HScrollBar *TSCR{};          // t0 = position / 5
+    TextBox *Tval{};             // t0 as typed
 
     // The chart view's controls in the order the program shows and hides them.
     std::array<QWidget *, 19> chartBlock1;
@@ -115,11 +127,7 @@ public:
     void Cval_LostFocus();
     void Tval_LostFocus();
 
-    // ---- Model, error figures, descent and recovery
-    double f(const double &t) const;
-    double parL(const double &t) const;
-    double parC(const double &t) const;
-    double parT(const double &t) const;
+    // ---- Error figures, descent and recovery (the arithmetic is in numeric/)
     void evaluar();
     void mostrar();
     void colorAviso();
@@ -150,8 +158,17 @@ private:
     void confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
                        double origen, bool reanudarTrasFallo);
 
+    // The fit state as the numeric core's plain values, and back.
+    Parameters parametros() const;
+    void guardarParametros(const Parameters &p);
+    Held fijados() const;
+    Points puntos() const;
+    Sums sumas() const;
+    void guardarSumas(const Sums &s);
+
     void dibujar(bool saltarFueraDeEscala);
     void lote(int N);
+    BatchEnd descender(double s, int N);
     void actualizarParametros(double s);
     void publicarParametros();
     // Runs a handler's body; a fault in it goes to desbord and ends the body.

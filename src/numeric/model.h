@@ -1,0 +1,71 @@
+#pragma once
+
+#include "numeric/fault.h"
+
+// The logistic model f(t) = a / (1 + e^(-c(t - t0))) and its partial
+// derivatives, in plain values. Every result that can leave the double range
+// is checked, so an overflow faults where it happens instead of turning into a
+// harmless-looking 0 or a. The quotients need no check: their denominators are
+// at least 1 (f, parL) or 4 (parC, parT), and 1 + e^u or e^v + 2 + e^-v cannot
+// overflow once both exponentials are finite (their product is 1).
+
+struct Parameters
+{
+    double a{0.0};  // asymptotic level
+    double c{0.0};  // rate
+    double t0{0.0}; // abscissa of the midpoint
+};
+
+// Which parameters the descent holds fixed. A held parameter's derivative is
+// exactly 0, with no arithmetic at all, so the descent never moves it.
+struct Held
+{
+    bool a{false};
+    bool c{false};
+    bool t0{false};
+};
+
+inline double f(const Parameters &p, double t)
+{
+    const double d = chk(t - p.t0);
+    const double u = chk(d * -p.c);
+    const double E = expChk(u);
+    return p.a / (E + 1);
+}
+
+inline double parL(const Parameters &p, bool held, double t)
+{
+    if (held)
+        return 0.0;
+    const double d = chk(t - p.t0);
+    const double u = chk(d * -p.c);
+    const double E = expChk(u);
+    return 1 / (E + 1);
+}
+
+// e^(-cd) / (1 + e^(-cd))^2 written as 1 / (e^(cd) + 2 + e^(-cd)): both
+// exponentials are needed, so these two fault for a large |c(t - t0)| either
+// way. d * -c is exactly -(d * c), so one check covers both arguments.
+inline double parC(const Parameters &p, bool held, double t)
+{
+    if (held)
+        return 0.0;
+    const double d = chk(t - p.t0);
+    const double E1 = expChk(chk(d * p.c));
+    const double E2 = expChk(d * -p.c);
+    const double numerador = chk(d * p.a);
+    const double denominador = (E1 + 2) + E2;
+    return numerador / denominador;
+}
+
+inline double parT(const Parameters &p, bool held, double t)
+{
+    if (held)
+        return 0.0;
+    const double d = chk(t - p.t0);
+    const double E1 = expChk(chk(d * p.c));
+    const double E2 = expChk(d * -p.c);
+    const double numerador = chk(-p.c * p.a);
+    const double denominador = (E1 + 2) + E2;
+    return numerador / denominador;
+}
