@@ -46,15 +46,20 @@ inline double parL(const Parameters &p, bool held, double t)
 // e^(-cd) / (1 + e^(-cd))^2 written as 1 / (e^(cd) + 2 + e^(-cd)): both
 // exponentials are needed, so these two fault for a large |c(t - t0)| either
 // way. d * -c is exactly -(d * c), so one check covers both arguments.
+inline double slopeDenominator(double d, double c)
+{
+    const double E1 = expChk(chk(d * c));
+    const double E2 = expChk(d * -c);
+    return (E1 + 2) + E2;
+}
+
 inline double parC(const Parameters &p, bool held, double t)
 {
     if (held)
         return 0.0;
     const double d = chk(t - p.t0);
-    const double E1 = expChk(chk(d * p.c));
-    const double E2 = expChk(d * -p.c);
+    const double denominador = slopeDenominator(d, p.c);
     const double numerador = chk(d * p.a);
-    const double denominador = (E1 + 2) + E2;
     return numerador / denominador;
 }
 
@@ -63,9 +68,7 @@ inline double parT(const Parameters &p, bool held, double t)
     if (held)
         return 0.0;
     const double d = chk(t - p.t0);
-    const double E1 = expChk(chk(d * p.c));
-    const double E2 = expChk(d * -p.c);
+    const double denominador = slopeDenominator(d, p.c);
     const double numerador = chk(-p.c * p.a);
-    const double denominador = (E1 + 2) + E2;
     return numerador / denominador;
 }
