@@ -71,9 +71,7 @@ DataPath resolveDataPath(const QString &name)
         const QString subject = links == 0
                 ? QStringLiteral("es ")
                 : QStringLiteral("lleva a %1, que es ").arg(quoted(path));
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (::lstat(path.constData(), &info) != 0) {
             if (errno == ENOENT || errno == ENOTDIR)
                 return {QFile::decodeName(path), false, {}};
@@ -87,9 +85,7 @@ DataPath resolveDataPath(const QString &name)
             return refused(QStringLiteral("lleva a través de demasiados enlaces"));
 
         const QByteArray folder = folderOf(path);
-        struct stat folderInfo
-        {
-        };
+        struct stat folderInfo = {};
         if (::stat(folder.constData(), &folderInfo) != 0)
             return refused(QStringLiteral("no se puede acceder al archivo"));
         if (info.st_uid != ::geteuid() && info.st_uid != folderInfo.st_uid)
@@ -127,9 +123,7 @@ DataBytes readDataFile(const QString &name, qint64 limit)
     const QString unreadable = QStringLiteral("no se puede leer el archivo");
     Descriptor file {::open(QFile::encodeName(target.path).constData(),
                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0)
         return {{}, unreadable};
     if (!S_ISREG(info.st_mode))
