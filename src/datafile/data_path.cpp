@@ -109,12 +109,11 @@ DataBytes readDataFile(const QString &name, qint64 limit)
     if (!target.refusal.isEmpty())
         return {{}, target.refusal};
     if (!target.exists) {
-        const QString missing = QStringLiteral("el archivo no existe");
-        return {{},
-                target.path == name ? missing
-                                    : missing
-                                + QStringLiteral(" (el enlace lleva a %1)")
-                                          .arg(quoted(QFile::encodeName(target.path)))};
+        QString missing = QStringLiteral("el archivo no existe");
+        if (target.path != name)
+            missing += QStringLiteral(" (el enlace lleva a %1)")
+                               .arg(quoted(QFile::encodeName(target.path)));
+        return {{}, missing};
     }
 
     // The path was a regular file a moment ago; should it have been replaced
