@@ -1,20 +1,20 @@
-// Any bytes as "datos.txt", restored into a real window. Restoring either
-// completes (the count in 0..20, each used row holding its two lines as
-// stored, every other row empty) or shows one message and changes nothing;
-// either way the points themselves wait for the next capture.
+// Any bytes as the contents of "datos.txt", read and checked by the same
+// function the "Recuperar" button uses, with no application and no window.
+// The reading either gives the texts of the rows the count announces, exactly
+// as stored, or refuses the file with a reason; a restatement of the file's
+// rules below says which, and a disagreement aborts.
+//
+// The file's size is part of what varies: the box length here is small, and
+// the size bound follows from it, so inputs fall on both sides of it. The file's
+// type is not: the reading sees bytes only, and the checks of the file itself
+// have a table of tests of their own.
 
+#include "datafile/point_file.h"
 #include "numeric/fault.h"
-#include "platform/message_box.h"
 #include "platform/number_text.h"
-#include "window/form1.h"
 
-#include <QApplication>
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QLocale>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -23,64 +23,21 @@
 
 namespace {
 
-// The window before every restore: recognisable texts in every cell, a count
-// and points of its own, which a restore leaves to the next capture.
-constexpr int kCountBefore = 7;
+// The boxes' real limit (32767 characters) lies beyond the inputs the fuzzer
+// makes; a small one lets it reach lines that do not fit and files beyond the
+// size bound (41 lines of 40 characters and their line ends: 1722 bytes).
 constexpr int kBoxLength = 40;
+constexpr qsizetype kSizeBound = 41 * (kBoxLength + 2);
 
-double pointBefore(int k)
+[[noreturn]] void fail(const char *what, int line = -1)
 {
-    return 0.25 * k - 1.0;
-}
-
-QString cellBefore(char column, int row)
-{
-    return QStringLiteral("%1%2-antes").arg(QLatin1Char(column)).arg(row);
-}
-
-[[noreturn]] void fail(const char *what, int row = -1)
-{
-    std::fprintf(stderr, "fuzz_datafile: %s (row %d)\n", what, row);
+    std::fprintf(stderr, "fuzz_datafile: %s (line %d)\n", what, line);
     std::abort();
 }
 
-Form1 &window()
-{
-    // Created once and never destroyed: tearing Qt down at exit is no part of
-    // what is tested here.
-    static Form1 *form = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_datafile";
-        static char *argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-        auto *created = new Form1;
-        // The boxes' real limit (32767 characters) lies beyond the inputs the
-        // fuzzer makes; a small one lets it reach lines that do not fit.
-        for (int k = 0; k < 20; ++k) {
-            created->xv(k)->setMaxLength(kBoxLength);
-            created->yv(k)->setMaxLength(kBoxLength);
-        }
-        return created;
-    }();
-    return *form;
-}
-
-// The restore reads "datos.txt" from the working directory. Each input is
-// written to a private one, entered only for the restore: libFuzzer's own
-// paths may be relative to the directory it was started in.
-const QTemporaryDir &privateDirectory()
-{
-    static const QTemporaryDir directory;
-    if (!directory.isValid())
-        fail("no private working directory");
-    return directory;
-}
-
-// The file's lines as the restore must take them: the bytes as Latin-1, split
-// at each line feed, with a carriage return before the line feed dropped; a
-// final line feed ends the last line rather than starting another.
+// The file's lines: the bytes as Latin-1, split at each line feed, with a
+// carriage return before the line feed dropped; a final line feed ends the
+// last line rather than starting another.
 QStringList linesOf(const QByteArray &bytes)
 {
     QStringList lines;
@@ -103,12 +60,24 @@ QStringList linesOf(const QByteArray &bytes)
     return lines;
 }
 
-// The count a complete restore must set, or -1 when the file cannot restore
-// completely: no line, a count beyond the 16-bit range or outside 0..20, fewer
-// lines than the count announces, or a used line longer than a box holds.
-int expectedCount(const QStringList &lines)
+// Blanks, an optional sign, then a digit.
+bool countLineBeginsWithNumber(const QString &line)
 {
-    if (lines.isEmpty())
+    int pos = 0;
+    while (pos < line.size() && (line[pos] == u' ' || line[pos] == u'\t'))
+        ++pos;
+    if (pos < line.size() && (line[pos] == u'+' || line[pos] == u'-'))
+        ++pos;
+    return pos < line.size() && line[pos] >= u'0' && line[pos] <= u'9';
+}
+
+// The count a reading must give, or -1 when the file must be refused: larger
+// than the bound, no line, a count line that does not begin with a number, a
+// count beyond the 16-bit range or outside 0..20, fewer lines than the count
+// announces, or a used line longer than a box holds.
+int expectedCount(const QByteArray &bytes, const QStringList &lines)
+{
+    if (bytes.size() > kSizeBound || lines.isEmpty() || !countLineBeginsWithNumber(lines.first()))
         return -1;
     int count = 0;
     try {
@@ -129,70 +98,25 @@ int expectedCount(const QStringList &lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Form1 &form = window();
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString directory = privateDirectory().path();
-    {
-        QFile file(directory + QStringLiteral("/datos.txt"));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(bytes) != bytes.size())
-            fail("cannot write datos.txt");
-    }
-
-    for (int k = 0; k < 20; ++k) {
-        form.xv(k)->setText(cellBefore('x', k));
-        form.yv(k)->setText(cellBefore('y', k));
-    }
-    form.n = kCountBefore;
-    for (int k = 0; k <= 20; ++k) {
-        form.x(k) = pointBefore(k);
-        form.y(k) = -pointBefore(k);
-    }
-
-    int messages = 0;
-    messageBoxHook = [&messages](const QString &) { ++messages; };
-    const QString startedIn = QDir::currentPath();
-    if (!QDir::setCurrent(directory))
-        fail("cannot enter the private working directory");
-    form.Recuperar_Click();
-    QDir::setCurrent(startedIn);
-    messageBoxHook = nullptr;
-
+    const PointFile read = parsePointFile(bytes, kBoxLength);
     const QStringList lines = linesOf(bytes);
-    const int count = expectedCount(lines);
-    const bool complete = count >= 0;
+    const int count = expectedCount(bytes, lines);
 
-    for (int k = 0; k <= 20; ++k) {
-        if (form.x(k) != pointBefore(k) || form.y(k) != -pointBefore(k))
-            fail("the points changed", k);
-    }
-    if (form.ocupado)
-        fail("the window is left busy");
-    if (messages > 1)
-        fail("more than one message");
-    if (messages == 1) {
-        if (complete)
-            fail("a message for a file that restores completely");
-        if (form.n != kCountBefore)
-            fail("the count changed although the restore was refused");
-        for (int k = 0; k < 20; ++k) {
-            if (form.xv(k)->text() != cellBefore('x', k)
-                || form.yv(k)->text() != cellBefore('y', k))
-                fail("a row changed although the restore was refused", k);
-        }
+    if (count < 0) {
+        if (read.refusal.isEmpty())
+            fail("a file that cannot restore completely is taken");
+        if (!read.texts.isEmpty())
+            fail("a refused file gives texts");
         return 0;
     }
-
-    if (!complete)
-        fail("no message for a file that cannot restore completely");
-    if (form.n != count)
-        fail("the count is not the file's count");
-    for (int k = 0; k < 20; ++k) {
-        const QString x = k < count ? lines.at(1 + 2 * k) : QString();
-        const QString y = k < count ? lines.at(2 + 2 * k) : QString();
-        if (form.xv(k)->text() != x || form.yv(k)->text() != y)
-            fail(k < count ? "a used row does not hold its lines" : "an unused row is not empty",
-                 k);
+    if (!read.refusal.isEmpty())
+        fail("a file that restores completely is refused");
+    if (read.texts.size() != 2 * count)
+        fail("the texts are not the count's rows");
+    for (int line = 1; line <= 2 * count; ++line) {
+        if (read.texts.at(line - 1) != lines.at(line))
+            fail("a text is not its line as stored", line);
     }
     return 0;
 }

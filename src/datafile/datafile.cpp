@@ -1,25 +1,91 @@
 #include "window/form1.h"
 
+#include "datafile/data_path.h"
+#include "datafile/point_file.h"
+#include "numeric/fault.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QSaveFile>
 #include <QStringList>
-
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
 const QString kNombreArchivo = QStringLiteral("datos.txt");
 
-// The file is in the single-byte character set: Latin-1 maps every byte to
-// one character and back, so any text survives the round trip unchanged.
-QByteArray linea(const QString &texto)
+bool seLee(const QString &texto)
 {
-    return texto.toLatin1() + "\r\n";
+    try {
+        textToNumber(texto);
+        return true;
+    } catch (const Fault &) {
+        return false;
+    }
+}
+
+// A cell as the user finds it: the grid shows no row numbers, so rows are
+// counted from 1 at the top, and the columns go by their headings.
+QString celda(int fila, bool columnaT)
+{
+    return QStringLiteral("el valor de %1 de la fila %2")
+            .arg(columnaT ? QStringLiteral("t") : QStringLiteral("f(t)"))
+            .arg(fila + 1);
+}
+
+// Why a cell's text cannot go into the file, or nothing when it can.
+QString motivoCelda(const QString &texto, int fila, bool columnaT, bool legible)
+{
+    const qsizetype ajeno = firstForeignCharacter(texto);
+    if (ajeno >= 0) {
+        // A character beyond the 16-bit range comes as a surrogate pair.
+        const QString caracter = texto.mid(ajeno, texto.at(ajeno).isHighSurrogate() ? 2 : 1);
+        return celda(fila, columnaT)
+                + QStringLiteral(" tiene el carácter «%1», que el archivo no admite").arg(caracter);
+    }
+    if (!legible)
+        return celda(fila, columnaT) + QStringLiteral(" no es un número");
+    return {};
+}
+
+// Why the grid, as the capture left it, cannot be saved, or nothing when it
+// can: a character the file cannot hold in a row taken, or a text that stopped
+// the capture.
+QString motivoParaNoGuardar(const Form1 &form)
+{
+    for (int k = 0; k <= form.n - 1; ++k) {
+        QString motivo = motivoCelda(form.xv(k)->text(), k, true, true);
+        if (motivo.isEmpty())
+            motivo = motivoCelda(form.yv(k)->text(), k, false, true);
+        if (!motivo.isEmpty())
+            return motivo;
+    }
+    // The capture ends at an empty t cell, where the user ends the data, or at
+    // the first text it cannot read; the t of that row is read first.
+    const int k = form.n;
+    if (k > 19 || form.xv(k)->text().isEmpty())
+        return {};
+    if (!seLee(form.xv(k)->text()))
+        return motivoCelda(form.xv(k)->text(), k, true, false);
+    return motivoCelda(form.yv(k)->text(), k, false, false);
+}
+
+// The texts of the rows the capture took, t then y for each.
+QStringList textosTomados(const Form1 &form)
+{
+    QStringList textos;
+    for (int k = 0; k <= form.n - 1; ++k)
+        textos << form.xv(k)->text() << form.yv(k)->text();
+    return textos;
+}
+
+// Written beside the old file and renamed over it, so a failed save leaves
+// the previous file whole. A write that runs out of room can end part-way;
+// flush() reports it where commit() alone would not.
+bool escribir(const QString &ruta, const QByteArray &bytes)
+{
+    QSaveFile archivo(ruta);
+    return archivo.open(QIODevice::WriteOnly) && archivo.write(bytes) == bytes.size()
+            && archivo.flush() && archivo.commit();
 }
 
 } // namespace
@@ -27,23 +93,15 @@ QByteArray linea(const QString &texto)
 void Form1::guardar()
 {
     capturar();
-    // Written beside the old file and renamed over it: a failed save leaves
-    // the previous datos.txt whole.
-    QSaveFile archivo(kNombreArchivo);
-    if (archivo.open(QIODevice::WriteOnly)) {
-        // The count framed as numbers are in text files: a sign position, the
-        // digits, a blank.
-        archivo.write(linea(QStringLiteral(" %1 ").arg(n)));
-        for (int k = 0; k <= n - 1; ++k) {
-            archivo.write(linea(xv(k)->text()));
-            archivo.write(linea(yv(k)->text()));
-        }
-        // A write that runs out of room can end part-way; flush() reports it
-        // where commit() alone would not, and the old file then stays.
-        if (archivo.flush() && archivo.commit())
-            return;
+    QString motivo = motivoParaNoGuardar(*this);
+    if (motivo.isEmpty()) {
+        const DataPath destino = resolveDataPath(kNombreArchivo);
+        motivo = destino.refusal;
+        if (motivo.isEmpty() && !escribir(destino.path, pointFileBytes(textosTomados(*this))))
+            motivo = QStringLiteral("no se puede escribir el archivo");
     }
-    msgBox(this, QStringLiteral("No se pudo guardar datos.txt: no se puede escribir el archivo"));
+    if (!motivo.isEmpty())
+        msgBox(this, QStringLiteral("No se pudo guardar datos.txt: ") + motivo);
 }
 
 void Form1::Command1_Click()
@@ -53,63 +111,20 @@ void Form1::Command1_Click()
 
 void Form1::Recuperar_Click()
 {
-    // The whole file is read and checked before anything changes, so a
-    // missing, short or damaged file leaves the grid and the count as they were.
-    QFile archivo(kNombreArchivo);
-    if (!archivo.open(QIODevice::ReadOnly)) {
-        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ")
-                             + (archivo.exists() ? QStringLiteral("no se puede leer el archivo")
-                                                 : QStringLiteral("el archivo no existe")));
-        return;
-    }
-    const QByteArray contenido = archivo.readAll();
-    archivo.close();
-
-    // Lines end in CR LF; a bare LF is accepted as well.
-    QStringList lineas = QString::fromLatin1(contenido).split(QLatin1Char('\n'));
-    if (contenido.isEmpty() || contenido.endsWith('\n'))
-        lineas.removeLast();
-    for (QString &texto : lineas) {
-        if (texto.endsWith(QLatin1Char('\r')))
-            texto.chop(1);
-    }
-
-    QString motivo;
-    int cuenta = 0;
-    if (lineas.isEmpty()) {
-        motivo = QStringLiteral("el archivo está vacío");
-    } else {
-        // The count is read the same whatever the locale: a point is the only
-        // decimal separator, and the reader stops at anything else.
-        try {
-            const double leido = leadingNumber(lineas.first());
-            cuenta = roundToPosition(leido);
-            if (cuenta < 0 || cuenta > 20)
-                motivo = QStringLiteral("el número de puntos no está entre 0 y 20");
-            else if (lineas.size() - 1 < 2 * cuenta)
-                motivo = QStringLiteral("faltan líneas de datos");
-            // A text box would silently cut a longer line short.
-            else if (std::any_of(lineas.cbegin() + 1, lineas.cbegin() + 1 + 2 * cuenta,
-                                 [&](const QString &texto) {
-                                     return texto.size() > xv(0)->maxLength();
-                                 }))
-                motivo = QStringLiteral("una línea de datos es demasiado larga");
-        } catch (const Fault &) {
-            motivo = QStringLiteral("el número de puntos no está entre 0 y 20");
-        }
-    }
-    if (!motivo.isEmpty()) {
-        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ") + motivo);
+    // Everything is read and checked before anything changes, so a refused
+    // file leaves the grid and the count as they were.
+    const int largo = xv(0)->maxLength();
+    const DataBytes leido = readDataFile(kNombreArchivo, pointFileLimit(largo));
+    const PointFile archivo = leido.refusal.isEmpty() ? parsePointFile(leido.bytes, largo)
+                                                      : PointFile {{}, leido.refusal};
+    if (!archivo.refusal.isEmpty()) {
+        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ") + archivo.refusal);
         return;
     }
 
-    n = int16_t(cuenta);
-    for (int k = 0; k <= n - 1; ++k) {
-        xv(k)->setText(lineas.at(1 + 2 * k));
-        yv(k)->setText(lineas.at(2 + 2 * k));
-    }
-    for (int k = n; k <= 19; ++k) {
-        xv(k)->setText(QString());
-        yv(k)->setText(QString());
+    n = int16_t(archivo.texts.size() / 2);
+    for (int k = 0; k <= 19; ++k) {
+        xv(k)->setText(k < n ? archivo.texts.at(2 * k) : QString());
+        yv(k)->setText(k < n ? archivo.texts.at(2 * k + 1) : QString());
     }
 }
