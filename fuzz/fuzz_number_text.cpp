@@ -1,8 +1,10 @@
-// Number <-> text under any input. The first byte chooses the locale (even: C,
-// odd: Spanish, whose decimal separator is a comma); the rest is the text, as
-// UTF-8. Reading may fault but never crash, and whatever reads as a number
-// writes a text that reads back to the very same number and writes the same
-// text again. When the rest is exactly eight bytes it is also taken as a double.
+// Number <-> text under any input. The first byte chooses the locale, by its
+// remainder modulo 6 ('0' C, '1' Spanish, '2' Swedish, '3' Arabic (Egypt),
+// '4' Persian, '5' French): decimal comma or point, U+2212 minus signs,
+// direction marks, native digits. The rest is the text, as UTF-8. Reading may
+// fault but never crash, and whatever reads as a number writes a text of ASCII
+// only that reads back to the very same number and writes the same text
+// again. When the rest is exactly eight bytes it is also taken as a double.
 
 #include "numeric/fault.h"
 #include "platform/number_text.h"
@@ -26,11 +28,15 @@ namespace {
     std::abort();
 }
 
-// The written text reads back to exactly `value` and is a fixed point of
-// writing and reading.
+// The written text is ASCII, reads back to exactly `value` and is a fixed
+// point of writing and reading.
 void checkRoundTrip(double value)
 {
     const QString written = numberToText(value);
+    for (const QChar ch : written) {
+        if (ch.unicode() >= 128)
+            fail("a written number holds a character outside ASCII", written, value);
+    }
     double again = 0.0;
     try {
         again = textToNumber(written);
@@ -48,10 +54,15 @@ void checkRoundTrip(double value)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    static const QLocale locales[] = {QLocale::c(),
+                                      QLocale(QLocale::Spanish, QLocale::Spain),
+                                      QLocale(QLocale::Swedish, QLocale::Sweden),
+                                      QLocale(QLocale::Arabic, QLocale::Egypt),
+                                      QLocale(QLocale::Persian, QLocale::Iran),
+                                      QLocale(QLocale::French, QLocale::France)};
     if (size == 0)
         return 0;
-    QLocale::setDefault(data[0] % 2 == 0 ? QLocale::c() : spanish);
+    QLocale::setDefault(locales[data[0] % 6]);
     const char *rest = reinterpret_cast<const char *>(data + 1);
     const qsizetype restSize = qsizetype(size - 1);
     const QString text = QString::fromUtf8(rest, restSize);

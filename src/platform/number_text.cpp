@@ -7,27 +7,95 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
+
+QChar decimalSeparator()
+{
+    const QString locale = QLocale().decimalPoint();
+    return locale == QLatin1String(",") ? QLatin1Char(',') : QLatin1Char('.');
+}
 
 QString numberToText(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // Qt's C locale writes the shortest digits in ASCII, with an upper-case
+    // exponent mark under 'E' and at least two exponent digits: what the
+    // Spanish locale wrote before, byte for byte, but for the decimal comma.
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::OmitGroupSeparator);
     const double magnitude = std::fabs(value);
-    const char format = (magnitude >= 1e-4 && magnitude < 1e15) ? 'f' : 'e';
-    return locale.toString(value, format, QLocale::FloatingPointShortest);
+    const char format = (magnitude >= 1e-4 && magnitude < 1e15) ? 'f' : 'E';
+    QString text = c.toString(value, format, QLocale::FloatingPointShortest);
+    const QChar separator = decimalSeparator();
+    if (separator != QLatin1Char('.'))
+        text.replace(QLatin1Char('.'), separator);
+    return text;
 }
+
+namespace {
+
+// The locale's own signs as ASCII '-' and '+', typed with or without the
+// direction mark Qt puts before them (Arabic: U+061C then '-'; Persian: U+200E
+// then U+2212; Swedish: U+2212 alone). Qt's reader reads none of these forms
+// under the Arabic and Persian locales.
+QString asciiSigns(QString text, const QLocale &locale)
+{
+    const auto bare = [](QString sign) {
+        sign.remove(QChar(0x061C)).remove(QChar(0x200E)).remove(QChar(0x200F));
+        return sign;
+    };
+    const std::pair<QString, QLatin1Char> signs[] = {{locale.negativeSign(), QLatin1Char('-')},
+                                                     {locale.positiveSign(), QLatin1Char('+')}};
+    for (const auto &[sign, ascii] : signs) {
+        text.replace(sign, QString(ascii));
+        if (!bare(sign).isEmpty())
+            text.replace(bare(sign), QString(ascii));
+    }
+    return text;
+}
+
+// The program's own form: ASCII digits, signs, exponent marks and the decimal
+// separator of decimalSeparator(); the other of comma and full stop is refused
+// here (a group separator, or a full stop where the comma separates decimals).
+bool readProgramForm(const QString &text, double &value)
+{
+    const QChar separator = decimalSeparator();
+    QString plain;
+    plain.reserve(text.size());
+    for (const QChar ch : text) {
+        if ((ch >= u'0' && ch <= u'9') || ch == u'+' || ch == u'-' || ch == u'e' || ch == u'E')
+            plain += ch;
+        else if (ch == separator)
+            plain += QLatin1Char('.');
+        else
+            return false;
+    }
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    value = c.toDouble(plain, &ok);
+    return ok;
+}
+
+} // namespace
 
 double textToNumber(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        raiseFault();
     QLocale locale;
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = locale.toDouble(trimmed, &ok);
+    const QString trimmed = asciiSigns(text.trimmed(), locale);
+    if (trimmed.isEmpty())
+        raiseFault();
+    // The program's own form first, so that every text it writes reads back
+    // whatever Qt's reader makes of it (Qt does not read back a negative number
+    // it writes under the Arabic and Persian locales, nor an exponent under
+    // Swedish); then the rest of the locale's own form, as Qt reads it: native
+    // digits, the locale's decimal separator.
+    double value = 0.0;
+    bool ok = readProgramForm(trimmed, value);
+    if (!ok)
+        value = locale.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
         raiseFault();
     return value;

@@ -2,16 +2,27 @@
 
 #include <QString>
 
-// Every number shown to the user or read from the user goes through here, in
-// the user's locale (Qt's default QLocale): its decimal separator, no grouping.
+// Every number shown to the user or read from the user goes through here. The
+// numbers are written in plain ASCII whatever the user's locale (Qt's default
+// QLocale): digits 0-9, '-' for a negative value, 'E' for the exponent, no
+// grouping and no direction marks, so that every text the program writes can
+// be saved to the single-byte data file and read back under the same locale.
+
+// The decimal separator the program writes and reads: the locale's when it is
+// a comma or a full stop, and a full stop for every other locale (for instance
+// the Arabic decimal separator U+066B).
+QChar decimalSeparator();
 
 // Shortest digits that read back to the same double; plain decimal notation for
-// 1e-4 <= |value| < 1e15, exponent notation outside; "0" for both zeros.
+// 1e-4 <= |value| < 1e15, exponent notation outside ("1E-05", "-2,5E+300");
+// "0" for both zeros. Only characters of ASCII.
 QString numberToText(double value);
 
-// Reads what numberToText writes, plus an optional sign and surrounding blanks.
-// An empty text, blanks only, letters, grouping separators, infinities, NaN and
-// magnitudes beyond the double range are faults.
+// Reads what numberToText writes under the same locale, plus an optional sign
+// and surrounding blanks; a number typed in the locale's own form (its minus
+// sign, its native digits where Qt reads them) reads too. An empty text, blanks
+// only, letters, grouping separators, a full stop where the comma separates the
+// decimals, infinities, NaN and magnitudes beyond the double range are faults.
 double textToNumber(const QString &text);
 
 // Locale-independent reader for the data file's count line: blanks are skipped,

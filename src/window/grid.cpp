@@ -4,8 +4,6 @@
 #include "platform/number_text.h"
 #include "platform/palette.h"
 
-#include <QLocale>
-
 void Form1::capturar()
 {
     // A row is taken when both its texts read as numbers; the scan stops at
@@ -32,12 +30,12 @@ void Form1::capturar()
 
 namespace {
 
-// Under a decimal-comma locale a full stop is not a decimal point: warn about
-// it, but let the key through as typed. Where the full stop is the decimal
-// separator there is nothing to warn about.
+// Where the program's decimal separator is the comma a full stop is not a
+// decimal point: warn about it, but let the key through as typed. Where the
+// full stop is the decimal separator there is nothing to warn about.
 void avisarPunto(QWidget *form, int16_t KeyAscii)
 {
-    if (KeyAscii == '.' && QLocale().decimalPoint() != QLatin1String("."))
+    if (KeyAscii == '.' && decimalSeparator() != QLatin1Char('.'))
         msgBox(form, QStringLiteral("Utilice la coma"));
 }
 
