@@ -108,7 +108,6 @@ private slots:
         QTest::addColumn<QString>("typedInLval"); // empty: the focus is elsewhere
         QTest::newRow("a press on LSCR's right arrow") << "LSCR" << int(RightArrow) << "";
         QTest::newRow("a press in LSCR's right trough") << "LSCR" << int(RightTrough) << "";
-        QTest::newRow("a press on TSCR's right arrow") << "TSCR" << int(RightArrow) << "";
         QTest::newRow("a press on CSCR's arrow that commits 25 in Lval")
                 << "CSCR" << int(RightArrow) << "25";
         QTest::newRow("a press on paso that commits 25 in Lval") << "paso" << int(Centre) << "25";

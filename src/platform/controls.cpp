@@ -58,28 +58,30 @@ void MouseHold::release()
     QCoreApplication::sendEvent(control, &release);
 }
 
+bool isButtonEvent(QEvent::Type type)
+{
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
+            || type == QEvent::MouseButtonRelease;
+}
+
 bool MouseHold::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!watched->isWidgetType())
+    if (!watched->isWidgetType() || !isButtonEvent(event->type()))
         return false;
     const auto *mouse = static_cast<const QMouseEvent *>(event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        // Its release has come and gone while a box was open: the press is over.
-        if (event->spontaneous() && !(QGuiApplication::mouseButtons() & mouse->button()))
-            return true;
-        [[fallthrough]];
-    case QEvent::MouseButtonDblClick:
-        holder = static_cast<QWidget *>(watched);
-        heldButton = mouse->button();
-        return false;
-    case QEvent::MouseButtonRelease:
+    if (event->type() == QEvent::MouseButtonRelease) {
         if (mouse->buttons() == Qt::NoButton)
             holder = nullptr;
         return false;
-    default:
-        return false;
     }
+    // A press whose button is up already lost its release to a box opened on
+    // its way to the control (by the focus change it caused): it goes no further.
+    if (event->type() == QEvent::MouseButtonPress && event->spontaneous()
+        && !(QGuiApplication::mouseButtons() & mouse->button()))
+        return true;
+    holder = static_cast<QWidget *>(watched);
+    heldButton = mouse->button();
+    return false;
 }
 
 } // namespace
