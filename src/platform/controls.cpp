@@ -1,8 +1,12 @@
 #include "platform/controls.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPalette>
+#include <QPointer>
 
 #include <exception>
 
@@ -17,6 +21,83 @@ void raiseEvent(const std::function<void()> &handler) noexcept
     } catch (...) {
         qCritical("ajuste: unhandled error in an event handler");
     }
+}
+
+// ---------------------------------------------------------------- Held control
+
+namespace {
+
+// Watches every press and release of the application to know which control
+// holds the mouse.
+class MouseHold : public QObject
+{
+public:
+    using QObject::QObject;
+
+    void release();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPointer<QWidget> holder;
+    Qt::MouseButton heldButton{Qt::NoButton};
+};
+
+QPointer<MouseHold> mouseHold;
+
+void MouseHold::release()
+{
+    QWidget *control = holder;
+    holder = nullptr;
+    if (!control)
+        return;
+    const QPointF outside(-1, -1);
+    QMouseEvent release(QEvent::MouseButtonRelease, outside, control->mapToGlobal(outside),
+                        heldButton, Qt::NoButton, QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(control, &release);
+}
+
+bool isButtonEvent(QEvent::Type type)
+{
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
+            || type == QEvent::MouseButtonRelease;
+}
+
+bool MouseHold::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!watched->isWidgetType() || !isButtonEvent(event->type()))
+        return false;
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (mouse->buttons() == Qt::NoButton)
+            holder = nullptr;
+        return false;
+    }
+    // A press whose button is up already lost its release to a box opened on
+    // its way to the control (by the focus change it caused): it goes no further.
+    if (event->type() == QEvent::MouseButtonPress && event->spontaneous()
+        && !(QGuiApplication::mouseButtons() & mouse->button()))
+        return true;
+    holder = static_cast<QWidget *>(watched);
+    heldButton = mouse->button();
+    return false;
+}
+
+} // namespace
+
+// Installed with every application object, before any control can be pressed.
+static void watchMouse()
+{
+    mouseHold = new MouseHold(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(mouseHold);
+}
+Q_COREAPP_STARTUP_FUNCTION(watchMouse)
+
+void releaseHeldControl()
+{
+    if (mouseHold)
+        mouseHold->release();
 }
 
 // ---------------------------------------------------------------- TextBox

@@ -13,6 +13,14 @@
 // handler throws may cross into Qt.
 void raiseEvent(const std::function<void()> &handler) noexcept;
 
+// A modal box takes the mouse: the release of the button held at that moment
+// goes to the box, never to the control that got the press. Called as a box
+// opens, this hands that control its release first, away from the control, so
+// a scroll bar ends its auto-repeat and a button or picture box sees no click.
+// A press whose button has gone up before the press reaches its control (a box
+// opened by the focus change the press caused) is kept from the control.
+void releaseHeldControl();
+
 // Single-line text box with the classic events: KeyPress gets the character
 // code by reference before the character enters the box (0 cancels the key,
 // another code replaces it); LostFocus is raised when the focus moves to
