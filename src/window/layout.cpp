@@ -163,8 +163,8 @@ void nameControls(Form1 &f)
             {f.LSCR, QStringLiteral("Barra de a"), {}},
             {f.CSCR, QStringLiteral("Barra de c"), {}},
             {f.TSCR, QStringLiteral("Barra de t0"), {}},
-            {f.Check1, f.Check1->toolTip(), tickHolds.arg(u'a')},
-            {f.Check2, f.Check2->toolTip(), tickHolds.arg(u'c')},
+            {f.Check1, f.Check1->toolTip(), tickHolds.arg(QStringLiteral("a"))},
+            {f.Check2, f.Check2->toolTip(), tickHolds.arg(QStringLiteral("c"))},
             {f.Check3, f.Check3->toolTip(), tickHolds.arg(QStringLiteral("t0"))},
             {f.Text1, f.Label3->text(), QStringLiteral("Tamaño del paso del descenso")},
             {f.label9, f.Label4->text(), {}},
@@ -172,8 +172,8 @@ void nameControls(Form1 &f)
     };
     for (const auto &[control, name, description] : named)
         setAccessibleTexts(control, name, description);
-    makeReadout(f.Label6, derivative.arg(u'a'));
-    makeReadout(f.Label7, derivative.arg(u'c'));
+    makeReadout(f.Label6, derivative.arg(QStringLiteral("a")));
+    makeReadout(f.Label7, derivative.arg(QStringLiteral("c")));
     makeReadout(f.Label8, derivative.arg(QStringLiteral("t0")));
     for (int k = 0; k < f.xv.size(); ++k) {
         setAccessibleTexts(f.xv(k), QStringLiteral("t, fila %1").arg(k + 1), {});
