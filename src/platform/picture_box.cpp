@@ -14,6 +14,8 @@
 QImage twoColourPicture(const QString &svgFile, qreal ratio)
 {
     QSvgRenderer svg(svgFile);
+    if (!svg.isValid())
+        return QImage();
     const QSizeF size = svg.viewBoxF().size();
     const QSize pixels(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio)));
     // Each device pixel is judged from an 8 x 8 block of samples, as the
@@ -107,7 +109,8 @@ void PictureBox::drawPicture()
     if (fromVector && rendered.devicePixelRatio() != r)
         rendered = twoColourPicture(svgFile, r);
     QPainter painter(&backing);
-    painter.drawImage(0, 0, fromVector ? rendered : bitmap);
+    // Should the vector source ever fail, the bitmap still shows, scaled up.
+    painter.drawImage(0, 0, fromVector && !rendered.isNull() ? rendered : bitmap);
 }
 
 void PictureBox::PSet(double X, double Y, const QColor &colour)
