@@ -5,9 +5,47 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSvgRenderer>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+QImage twoColourPicture(const QString &svgFile, qreal ratio)
+{
+    QSvgRenderer svg(svgFile);
+    if (!svg.isValid())
+        return QImage();
+    const QSizeF size = svg.viewBoxF().size();
+    const QSize pixels(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio)));
+    // Each device pixel is judged from an 8 x 8 block of samples, as the
+    // pictures' bitmaps were made; the renderer's own antialiasing only
+    // shades the samples on an edge.
+    constexpr int oversample = 8;
+    constexpr int inkedSamples = 27; // 42 % of 64
+    QImage samples(pixels * oversample, QImage::Format_Grayscale8);
+    samples.fill(255);
+    {
+        QPainter painter(&samples);
+        painter.scale(ratio * oversample, ratio * oversample);
+        svg.render(&painter, QRectF(QPointF(), size));
+    }
+    QImage picture(pixels, QImage::Format_RGB32);
+    for (int py = 0; py < pixels.height(); ++py) {
+        QRgb *out = reinterpret_cast<QRgb *>(picture.scanLine(py));
+        for (int px = 0; px < pixels.width(); ++px) {
+            int inked = 0;
+            for (int sy = 0; sy < oversample; ++sy) {
+                const uchar *row = samples.constScanLine(py * oversample + sy) + px * oversample;
+                for (int sx = 0; sx < oversample; ++sx)
+                    inked += row[sx] < 128 ? 1 : 0;
+            }
+            out[px] = inked >= inkedSamples ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        }
+    }
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
@@ -17,7 +55,14 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::setPicture(const QImage &newPicture)
 {
-    picture = newPicture;
+    setPicture(newPicture, QString());
+}
+
+void PictureBox::setPicture(const QImage &newBitmap, const QString &newSvgFile)
+{
+    bitmap = newBitmap;
+    svgFile = newSvgFile;
+    rendered = QImage();
     Cls();
 }
 
@@ -29,14 +74,43 @@ void PictureBox::setBackColor(const QColor &colour)
 
 void PictureBox::Cls()
 {
-    if (backing.size() != size())
-        backing = QImage(size(), QImage::Format_RGB32);
-    backing.fill(back);
-    if (!picture.isNull()) {
-        QPainter painter(&backing);
-        painter.drawImage(0, 0, picture);
-    }
+    dots.clear();
+    rebuild();
     update();
+}
+
+qreal PictureBox::ratio() const
+{
+    return devicePixelRatioF();
+}
+
+// Makes the backing image again at the current size and device pixel ratio:
+// background, picture, then every dot since the last Cls.
+void PictureBox::rebuild()
+{
+    const qreal r = ratio();
+    const QSize pixels(int(std::ceil(width() * r)), int(std::ceil(height() * r)));
+    if (backing.size() != pixels || backing.devicePixelRatio() != r) {
+        backing = QImage(pixels, QImage::Format_RGB32);
+        backing.setDevicePixelRatio(r);
+    }
+    backing.fill(back);
+    drawPicture();
+    for (const Dot &dot : dots)
+        drawDot(dot);
+}
+
+void PictureBox::drawPicture()
+{
+    if (bitmap.isNull())
+        return;
+    const qreal r = backing.devicePixelRatio();
+    const bool fromVector = r != 1.0 && !svgFile.isEmpty();
+    if (fromVector && rendered.devicePixelRatio() != r)
+        rendered = twoColourPicture(svgFile, r);
+    QPainter painter(&backing);
+    // Should the vector source ever fail, the bitmap still shows, scaled up.
+    painter.drawImage(0, 0, fromVector && !rendered.isNull() ? rendered : bitmap);
 }
 
 void PictureBox::PSet(double X, double Y, const QColor &colour)
@@ -46,47 +120,56 @@ void PictureBox::PSet(double X, double Y, const QColor &colour)
     constexpr double floatMax = std::numeric_limits<float>::max();
     if (!(std::fabs(X) <= floatMax && std::fabs(Y) <= floatMax))
         return;
-    X = static_cast<float>(X);
-    Y = static_cast<float>(Y);
-    // Far-away coordinates are dropped before any conversion to int, which
-    // would be undefined behaviour for values beyond the int range.
-    const double px = std::nearbyint(double(X) / kTwipsPerPixel);
-    const double py = std::nearbyint(double(Y) / kTwipsPerPixel);
-    const int w = drawWidth;
-    if (!(px > -w && px < backing.width() + w && py > -w && py < backing.height() + w))
-        return;
-    const int cx = int(px);
-    const int cy = int(py);
-    const QRgb rgb = colour.rgb();
-    if (w == 1) {
-        if (cx >= 0 && cx < backing.width() && cy >= 0 && cy < backing.height())
-            reinterpret_cast<QRgb *>(backing.scanLine(cy))[cx] = rgb;
-    } else {
-        // A round dot w pixels across whose centre lies on the point.
-        const double r = w / 2.0;
-        for (int dy = 0; dy < w; ++dy) {
-            const int yy = cy - w / 2 + dy;
-            if (yy < 0 || yy >= backing.height())
-                continue;
-            QRgb *row = reinterpret_cast<QRgb *>(backing.scanLine(yy));
-            for (int dx = 0; dx < w; ++dx) {
-                const int xx = cx - w / 2 + dx;
-                const double ox = dx + 0.5 - r;
-                const double oy = dy + 0.5 - r;
-                if (xx >= 0 && xx < backing.width() && ox * ox + oy * oy <= r * r)
-                    row[xx] = rgb;
-            }
-        }
-    }
+    dots.push_back({float(X), float(Y), drawWidth, colour.rgb()});
+    drawDot(dots.back());
     if (!repaintPending && isVisible()) {
         repaintPending = true;
         update();
     }
 }
 
+// The dot in device pixels: its centre and its width scale with the ratio, so
+// at a ratio of 1 a dot covers whole pixels exactly as it always has.
+void PictureBox::drawDot(const Dot &dot)
+{
+    const qreal r = backing.devicePixelRatio();
+    // Far-away coordinates are dropped before any conversion to int, which
+    // would be undefined behaviour for values beyond the int range.
+    const double px = std::nearbyint(double(dot.X) / kTwipsPerPixel * r);
+    const double py = std::nearbyint(double(dot.Y) / kTwipsPerPixel * r);
+    const int w = std::max(1, int(std::lround(dot.width * r)));
+    if (!(px > -w && px < backing.width() + w && py > -w && py < backing.height() + w))
+        return;
+    const int cx = int(px);
+    const int cy = int(py);
+    if (w == 1) {
+        if (cx >= 0 && cx < backing.width() && cy >= 0 && cy < backing.height())
+            reinterpret_cast<QRgb *>(backing.scanLine(cy))[cx] = dot.rgb;
+        return;
+    }
+    // A round dot w pixels across whose centre lies on the point.
+    const double radius = w / 2.0;
+    for (int dy = 0; dy < w; ++dy) {
+        const int yy = cy - w / 2 + dy;
+        if (yy < 0 || yy >= backing.height())
+            continue;
+        QRgb *row = reinterpret_cast<QRgb *>(backing.scanLine(yy));
+        for (int dx = 0; dx < w; ++dx) {
+            const int xx = cx - w / 2 + dx;
+            const double ox = dx + 0.5 - radius;
+            const double oy = dy + 0.5 - radius;
+            if (xx >= 0 && xx < backing.width() && ox * ox + oy * oy <= radius * radius)
+                row[xx] = dot.rgb;
+        }
+    }
+}
+
 void PictureBox::paintEvent(QPaintEvent *)
 {
     repaintPending = false;
+    // The window may have moved to a screen of another ratio.
+    if (backing.devicePixelRatio() != ratio())
+        rebuild();
     QPainter painter(this);
     painter.drawImage(0, 0, backing);
     painter.setPen(palette().color(QPalette::Dark));
@@ -95,16 +178,7 @@ void PictureBox::paintEvent(QPaintEvent *)
 
 void PictureBox::resizeEvent(QResizeEvent *)
 {
-    if (backing.size() == size())
-        return;
-    QImage resized(size(), QImage::Format_RGB32);
-    resized.fill(back);
-    QPainter painter(&resized);
-    if (!backing.isNull())
-        painter.drawImage(0, 0, backing);
-    else if (!picture.isNull())
-        painter.drawImage(0, 0, picture);
-    backing = resized;
+    rebuild();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

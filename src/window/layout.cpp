@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "platform/accessibility.h"
 #include "platform/number_text.h"
 #include "platform/twips.h"
 
@@ -92,12 +93,16 @@ struct Builder
         return place(control, left, top, width, height, tabIndex);
     }
 
+    // `picture` names a bitmap and its vector source among the resources.
     PictureBox *pictureBox(const QString &picture, int left, int top, int width, int height,
                            int tabIndex)
     {
         auto *control = place(new PictureBox(form), left, top, width, height, tabIndex);
-        if (!picture.isEmpty())
-            control->setPicture(QImage(picture));
+        if (!picture.isEmpty()) {
+            const QString file = QStringLiteral(":/pictures/") + picture;
+            control->setPicture(QImage(file + QStringLiteral(".bmp")),
+                                file + QStringLiteral(".svg"));
+        }
         return control;
     }
 
@@ -130,6 +135,52 @@ struct Builder
     }
 };
 
+// What a screen reader says for each control that takes the focus or shows a
+// figure; one row per control. Buttons and the other labels are read by their
+// captions. The figures are named by the headings above them.
+void nameControls(Form1 &f)
+{
+    const QString tickHolds
+            = QStringLiteral("Marcada, el parámetro %1 queda fijo durante el ajuste.");
+    const QString derivative = f.Label2->text() + QStringLiteral(", respecto de %1");
+    const struct
+    {
+        QWidget *control;
+        QString name;
+        QString description;
+    } named[] = {
+            {f.funcion, QStringLiteral("Fórmula del modelo"),
+             QStringLiteral("f(t) = a / (1 + e^(−c·(t − t0)))")},
+            {f.graf, QStringLiteral("Gráfica de la curva y los puntos"),
+             QStringLiteral(
+                     "La curva en rojo y los puntos en azul; t de −5 a 15, f(t) de 0 a 10.")},
+            {f.Picture1, QStringLiteral("Símbolo del parámetro a"), {}},
+            {f.Picture2, QStringLiteral("Símbolo del parámetro c"), {}},
+            {f.Picture3, QStringLiteral("Símbolo del parámetro t0"), {}},
+            {f.Lval, QStringLiteral("a"), {}},
+            {f.Cval, QStringLiteral("c"), {}},
+            {f.Tval, QStringLiteral("t0"), {}},
+            {f.LSCR, QStringLiteral("Barra de a"), {}},
+            {f.CSCR, QStringLiteral("Barra de c"), {}},
+            {f.TSCR, QStringLiteral("Barra de t0"), {}},
+            {f.Check1, f.Check1->toolTip(), tickHolds.arg(QStringLiteral("a"))},
+            {f.Check2, f.Check2->toolTip(), tickHolds.arg(QStringLiteral("c"))},
+            {f.Check3, f.Check3->toolTip(), tickHolds.arg(QStringLiteral("t0"))},
+            {f.Text1, f.Label3->text(), QStringLiteral("Tamaño del paso del descenso")},
+            {f.label9, f.Label4->text(), {}},
+            {f.label10, f.Label5->text(), {}},
+    };
+    for (const auto &[control, name, description] : named)
+        setAccessibleTexts(control, name, description);
+    makeReadout(f.Label6, derivative.arg(QStringLiteral("a")));
+    makeReadout(f.Label7, derivative.arg(QStringLiteral("c")));
+    makeReadout(f.Label8, derivative.arg(QStringLiteral("t0")));
+    for (int k = 0; k < f.xv.size(); ++k) {
+        setAccessibleTexts(f.xv(k), QStringLiteral("t, fila %1").arg(k + 1), {});
+        setAccessibleTexts(f.yv(k), QStringLiteral("f(t), fila %1").arg(k + 1), {});
+    }
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent) : QWidget(parent)
@@ -150,7 +201,7 @@ void Form1::crearControles()
     Builder b{this, {}};
 
     // Shown in both views.
-    funcion = b.pictureBox(QStringLiteral(":/pictures/funcion.bmp"), 6120, 120, 2295, 1335, 1);
+    funcion = b.pictureBox(QStringLiteral("funcion"), 6120, 120, 2295, 1335, 1);
     Command1 = b.button(QStringLiteral("Guardar"), 9000, 360, 1455, 375, 77);
     Recuperar = b.button(QStringLiteral("Recuperar"), 9000, 840, 1455, 375, 78);
     Command5 = b.button(QStringLiteral("Gráfica"), 9120, 1320, 1215, 375, 28);
@@ -192,15 +243,15 @@ void Form1::crearControles()
 
     Para = b.heading(QStringLiteral("Coeficientes"), 12, 5760, 2040, 1335, 255, 2);
     Check1 = b.checkBox(QStringLiteral("Fijar parámetro a"), 5520, 2640, 255, 375, 72);
-    Picture1 = b.pictureBox(QStringLiteral(":/pictures/a.bmp"), 5760, 2520, 495, 495, 3);
+    Picture1 = b.pictureBox(QStringLiteral("a"), 5760, 2520, 495, 495, 3);
     LSCR = b.scrollBar(-100, 100, 6360, 2520, 4215, 135, 9);
     Lval = b.textBox(numberToText(5), 6360, 2640, 4185, 345, 6);
     Check2 = b.checkBox(QStringLiteral("Fijar parámetro c"), 5520, 3240, 255, 375, 73);
-    Picture2 = b.pictureBox(QStringLiteral(":/pictures/c.bmp"), 5760, 3120, 615, 495, 4);
+    Picture2 = b.pictureBox(QStringLiteral("c"), 5760, 3120, 615, 495, 4);
     CSCR = b.scrollBar(-60, 60, 6360, 3120, 4215, 135, 10);
     Cval = b.textBox(numberToText(1), 6360, 3240, 4185, 345, 8);
     Check3 = b.checkBox(QStringLiteral("Fijar parámetro t0"), 5520, 3720, 255, 495, 74);
-    Picture3 = b.pictureBox(QStringLiteral(":/pictures/t0.bmp"), 5760, 3720, 615, 495, 5);
+    Picture3 = b.pictureBox(QStringLiteral("t0"), 5760, 3720, 615, 495, 5);
     TSCR = b.scrollBar(-100, 100, 6360, 3720, 4215, 135, 11);
     Tval = b.textBox(numberToText(0), 6360, 3840, 4185, 345, 7);
 
@@ -210,6 +261,7 @@ void Form1::crearControles()
     TSCR->raise();
 
     b.applyTabOrder();
+    nameControls(*this);
 
     chartBlock1 = {inicio, Final,  Minimo, maximo, graf,   paso,   paso3,
                    paso4,  Label1, Label2, Label3, Label4, Label5, Label6,
