@@ -154,6 +154,8 @@ private slots:
                 << Row{0, 1, 2, 3} << Row{0, 0, 5, 5} << 4 << false;
         QTest::newRow("points that double at every step send a and t0 off together")
                 << Row{0, 1, 2, 3, 4} << Row{0.1, 0.2, 0.4, 0.8, 1.6} << 5 << false;
+        QTest::newRow("points that all have the same y flatten the curve into its tail")
+                << Row{0, 1, 2, 3, 4} << Row{2, 2, 2, 2, 2} << 5 << false;
         QTest::newRow("every parameter held leaves nothing to fit")
                 << Row{0, 1, 2, 3} << Row{1, 2, 3, 3.5} << 4 << true;
         QTest::newRow("no points") << Row{} << Row{} << 0 << false;

@@ -44,13 +44,16 @@ void HistoryPlot::refresh(std::optional<double> bestError)
     }
     if (best)
         include(*best);
-    lowDecade = low <= high ? int(std::floor(std::log10(low))) : 0;
-    highDecade = low <= high ? int(std::ceil(std::log10(high))) : 1;
-    if (highDecade <= lowDecade)
-        highDecade = lowDecade + 1;
-    labelWidth = 0;
-    for (int decade = lowDecade; decade <= highDecade; ++decade)
-        labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(decadeText(decade)));
+    const int newLow = low <= high ? int(std::floor(std::log10(low))) : 0;
+    const int newHigh = std::max(low <= high ? int(std::ceil(std::log10(high))) : 1, newLow + 1);
+    // Measuring the labels is the costly part; the range rarely changes.
+    if (labelWidth == 0 || newLow != lowDecade || newHigh != highDecade) {
+        lowDecade = newLow;
+        highDecade = newHigh;
+        labelWidth = 0;
+        for (int decade = lowDecade; decade <= highDecade; ++decade)
+            labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(decadeText(decade)));
+    }
     update();
 }
 
