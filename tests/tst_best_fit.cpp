@@ -134,9 +134,11 @@ private slots:
         // ...and no point of a fine grid around it over the free parameters does better.
         for (int k = 0; k < 27; ++k) {
             Parameters q = fit.p;
-            for (int j = 0, code = k; j < 3; ++j, code /= 3)
+            for (int j = 0, code = k; j < 3; ++j, code /= 3) {
+                const double step = 1e-4 * std::max(1.0, std::fabs(component(q, j)));
                 if (!isHeld(h, j))
-                    q = moved(q, j, 1e-4 * (code % 3 - 1) * std::max(1.0, std::fabs(component(q, j))));
+                    q = moved(q, j, (code % 3 - 1) * step);
+            }
             QVERIFY(sums(q, points).E >= fit.E);
         }
         QVERIFY(fit.maxStep > 0 && std::isfinite(fit.maxStep));

@@ -85,7 +85,8 @@ private slots:
         QTest::addColumn<QList<int>>("clicks"); // steps per click
         QTest::addColumn<int>("count");
         QTest::addColumn<bool>("stopped");
-        QTest::newRow("a single step records the error before it") << "0,001" << QList<int>{1} << 1 << false;
+        QTest::newRow("a single step records the error before it")
+                << "0,001" << QList<int>{1} << 1 << false;
         QTest::newRow("a batch records each of its iterations")
                 << "0,001" << QList<int>{100} << 100 << false;
         QTest::newRow("a batch that stops records the iteration that stopped it")
@@ -101,7 +102,8 @@ private slots:
         QFETCH(bool, stopped);
         MessageRecorder messages;
         auto form = chartView();
-        QCOMPARE(form->historia.count(), 0); // entering the chart view evaluates but records nothing
+        // Entering the chart view evaluates, but records nothing.
+        QCOMPARE(form->historia.count(), 0);
         form->Text1->setText(stepSize);
         for (int steps : clicks)
             stepButton(*form, steps)->click();
@@ -179,7 +181,7 @@ private slots:
 
     void bestFitReadouts_data()
     {
-        QTest::addColumn<bool>("knownPoints"); // the twenty points of a known curve, else two points
+        QTest::addColumn<bool>("knownPoints"); // twenty points of a known curve, else two
         QTest::addColumn<int>("held");         // 0 none, 1 a, 3 all three
         QTest::addColumn<bool>("ticked");
         QTest::addColumn<QList<double>>("expected"); // a, c, t0, E; empty: dashes

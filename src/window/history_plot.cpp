@@ -144,7 +144,8 @@ void HistoryPlot::drawHistory(QPainter &painter) const
         else
             painter.drawPoint(start);
         const double middle = (start.x() + position(last, column.last).x()) / 2;
-        painter.drawLine(QPointF(middle, heightOf(column.min)), QPointF(middle, heightOf(column.max)));
+        painter.drawLine(QPointF(middle, heightOf(column.min)),
+                         QPointF(middle, heightOf(column.max)));
         previous = position(last, column.last);
     }
 }

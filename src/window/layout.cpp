@@ -206,7 +206,8 @@ void Form1::crearControles()
 
     // Panel under the step buttons: the error history and, on request, the
     // best fit. Only verMejor takes a tab stop.
-    tituloHistorial = b.heading(QStringLiteral("Historial del error"), 12, 240, 6840, 3255, 375, -1);
+    tituloHistorial =
+            b.heading(QStringLiteral("Historial del error"), 12, 240, 6840, 3255, 375, -1);
     historial = b.place(new HistoryPlot(this, historia), 240, 7320, 5055, 2775, -1);
     verMejor = b.checkBox(QString(), 5520, 6840, 5055, 375, 80);
     verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
