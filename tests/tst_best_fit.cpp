@@ -160,6 +160,8 @@ private slots:
                 << Row{0, 1, 2, 3, 4} << Row{2, 2, 2, 2, 2} << 5 << false;
         QTest::newRow("every parameter held leaves nothing to fit")
                 << Row{0, 1, 2, 3} << Row{1, 2, 3, 3.5} << 4 << true;
+        QTest::newRow("points so large that the error overflows fail inside, quietly")
+                << Row{0, 1, 2, 3} << Row{1e300, 2e300, 3e300, 3.5e300} << 4 << false;
         QTest::newRow("no points") << Row{} << Row{} << 0 << false;
         QTest::newRow("a count beyond the arrays")
                 << Row{0, 1, 2, 3} << Row{1, 2, 3, 3.5} << 5 << false;
