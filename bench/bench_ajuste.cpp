@@ -2,6 +2,7 @@
 // platform, held against a plain loop doing the same arithmetic.
 
 #include "platform/message_box.h"
+#include "numeric/best_fit.h"
 #include "numeric/descent.h"
 #include "numeric/vector_state.h"
 #include "window/form1.h"
@@ -143,9 +144,11 @@ BENCHMARK(BM_ReferenceKernel)->Arg(10000)->Unit(benchmark::kMillisecond);
 // Times the handler, and after each run (untimed) the reference loop for the
 // same number of steps, so that the ratio compares the two under the same
 // conditions of the moment: this machine's speed drifts from run to run.
-void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps)
+void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps,
+                    bool verMejor = false)
 {
     Form1 &form = chartForm();
+    form.verMejor->setValue(verMejor);
     double handlerSeconds = 0;
     double kernelSeconds = 0;
     for (auto _ : state) {
@@ -169,6 +172,31 @@ void BM_paso4_Click(benchmark::State &state)
     batchBenchmark(state, &Form1::paso4_Click, 10000);
 }
 BENCHMARK(BM_paso4_Click)->Unit(benchmark::kMillisecond);
+
+// The same with the best fit on show: the history records every iteration,
+// and the best fit is not recomputed, since the points and held values stay.
+void BM_paso4_Click_verMejor(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso4_Click, 10000, true);
+}
+BENCHMARK(BM_paso4_Click_verMejor)->Unit(benchmark::kMillisecond);
+
+// Painting the history once after a 10000-step batch (the handler asks for
+// one paint, which the event loop runs after it).
+void BM_historialPaint(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    form.verMejor->setValue(1);
+    resetFit(form);
+    form.paso4_Click();
+    QImage image(form.historial->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        form.historial->render(&image);
+        benchmark::ClobberMemory();
+    }
+    form.verMejor->setValue(0);
+}
+BENCHMARK(BM_historialPaint)->Unit(benchmark::kMicrosecond);
 
 void BM_paso3_Click(benchmark::State &state)
 {
@@ -210,6 +238,25 @@ void BM_descentBatch(benchmark::State &state)
     state.counters["vs_reference"] = kernelSeconds > 0 ? coreSeconds / kernelSeconds : 0;
 }
 BENCHMARK(BM_descentBatch)->Unit(benchmark::kMillisecond);
+
+// One best-fit computation on the twenty points from the start values: the
+// solver from its three starts, the Hessian and its eigenvalues.
+void BM_BestFit(benchmark::State &state)
+{
+    double t[21]{}, y[21]{};
+    for (int k = 0; k < 20; ++k) {
+        t[k] = k;
+        y[k] = sampleY(k);
+    }
+    const Points points{t, y, 20};
+    for (auto _ : state) {
+        const BestFit fit = bestFit({5, 1, 0}, {}, points);
+        if (!fit.found)
+            state.SkipWithError("no best fit found");
+        benchmark::DoNotOptimize(fit.maxStep);
+    }
+}
+BENCHMARK(BM_BestFit)->Unit(benchmark::kMicrosecond);
 
 void BM_evaluar(benchmark::State &state)
 {

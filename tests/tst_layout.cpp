@@ -15,7 +15,8 @@ QWidget *control(Form1 &form, const QString &name)
         {"Minimo", form.Minimo},   {"paso4", form.paso4},     {"Label5", form.Label5},
         {"Label6", form.Label6},   {"Text1", form.Text1},     {"label9", form.label9},
         {"label10", form.label10}, {"LSCR", form.LSCR},       {"Check3", form.Check3},
-        {"Cval", form.Cval},       {"Tval", form.Tval}};
+        {"Cval", form.Cval},       {"Tval", form.Tval},       {"historial", form.historial},
+        {"verMejor", form.verMejor}, {"pasoMaximo", form.pasoMaximo}};
     return named.value(name);
 }
 
@@ -45,6 +46,9 @@ private slots:
         QTest::newRow("the thin scroll bar of a") << "LSCR" << QRect(424, 168, 281, 9);
         QTest::newRow("the check box of t0") << "Check3" << QRect(368, 248, 17, 33);
         QTest::newRow("the box of t0") << "Tval" << QRect(424, 256, 279, 23);
+        QTest::newRow("the error history") << "historial" << QRect(16, 488, 337, 185);
+        QTest::newRow("the best-fit box") << "verMejor" << QRect(368, 456, 337, 25);
+        QTest::newRow("the last readout of the panel") << "pasoMaximo" << QRect(512, 616, 193, 25);
     }
 
     void controlsSitAtTheirPixelBoxes()
@@ -70,6 +74,7 @@ private slots:
         QTest::newRow("the step size reads back under C") << QLocale::c() << "Text1" << "0.001";
         QTest::newRow("the squared error starts at 0") << kSpanish << "label9" << "0";
         QTest::newRow("the start value of c") << QLocale::c() << "Cval" << "1";
+        QTest::newRow("the best-fit readouts start empty") << kSpanish << "pasoMaximo" << "";
     }
 
     void controlsShowTheirTexts()
@@ -92,7 +97,8 @@ private slots:
         auto form = makeForm();
         const QList<std::pair<QLabel *, double>> headings{
             {form->Label1, 12}, {form->Label2, 12}, {form->Label3, 12},    {form->Label4, 12},
-            {form->Label5, 12}, {form->Para, 12},   {form->Label11, 13.5}, {form->Label12, 13.5}};
+            {form->Label5, 12}, {form->Para, 12},   {form->Label11, 13.5}, {form->Label12, 13.5},
+            {form->tituloHistorial, 12}};
         for (const auto &[label, points] : headings) {
             QCOMPARE(label->font().family(), QStringLiteral("MS Sans Serif"));
             QCOMPARE(label->font().pointSizeF(), points);
@@ -112,7 +118,7 @@ private slots:
         for (int k = 0; k < 40; ++k)
             expected << (k < 20 ? f.xv(k) : f.yv(k - 20));
         expected << f.Check1 << f.Check2 << f.Check3 << f.label9 << f.label10 << f.Command1
-                 << f.Recuperar;
+                 << f.Recuperar << f.verMejor;
         // One turn of the focus chain; the labels never take the focus.
         QList<QWidget *> chain;
         QWidget *widget = f.graf;
@@ -164,7 +170,7 @@ private slots:
         for (int k = 0; k < 20; ++k)
             shown << form->xv(k) << form->yv(k);
         const QList<QWidget *> controls = form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(controls.size(), 39 + 40);
+        QCOMPARE(controls.size(), 39 + 40 + 13);
         for (QWidget *control : controls)
             QVERIFY2(control->isHidden() != shown.contains(control),
                      qPrintable(QStringLiteral("at %1, %2").arg(control->x()).arg(control->y())));

@@ -1,12 +1,14 @@
 // The numeric core on its own: no application object, no window.
 
 #include "numeric/descent.h"
+#include "numeric/error_history.h"
 #include "numeric/fault.h"
 #include "numeric/model.h"
 
 #include <QList>
 #include <QtTest>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <vector>
@@ -272,6 +274,46 @@ private slots:
         QCOMPARE(faults([&] { rounded = ::roundToPosition(value); }), fault);
         if (!fault)
             QCOMPARE(rounded, position);
+    }
+
+    // However long the history, it holds at most its capacity of columns, and
+    // each column is exactly the first, last, least and largest of its run.
+    void historyStaysBounded_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("stride");
+        QTest::newRow("an empty history has no column") << 0 << 0 << 1;
+        QTest::newRow("up to the capacity, one evaluation per column") << 8 << 8 << 1;
+        QTest::newRow("one more halves the columns and starts a new one") << 9 << 5 << 2;
+        QTest::newRow("a long run keeps halving") << 1000 << 8 << 128;
+    }
+
+    void historyStaysBounded()
+    {
+        QFETCH(int, count);
+        QFETCH(int, columns);
+        QFETCH(int, stride);
+        ErrorHistory history(8);
+        std::vector<double> errors;
+        for (int k = 0; k < count; ++k)
+            errors.push_back(k % 7 == 3 ? 0.0 : double((k * 37) % 101));
+        history.add(1e9);
+        history.clear();
+        for (double error : errors)
+            history.add(error);
+        QCOMPARE(history.count(), count);
+        QCOMPARE(int(history.columns().size()), columns);
+        QCOMPARE(history.stride(), stride);
+        for (size_t j = 0; j < history.columns().size(); ++j) {
+            const auto first = errors.begin() + long(j) * stride;
+            const auto last = std::min(first + stride, errors.end());
+            const ErrorHistory::Column &column = history.columns()[j];
+            QCOMPARE(column.first, *first);
+            QCOMPARE(column.last, *(last - 1));
+            QCOMPARE(column.min, *std::min_element(first, last));
+            QCOMPARE(column.max, *std::max_element(first, last));
+        }
     }
 };
 

@@ -23,7 +23,12 @@ Named chartControls(const Form1 &f)
             NAMED(Label7),  NAMED(Label8),   NAMED(label9),   NAMED(label10), NAMED(Text1),
             NAMED(Label14), NAMED(Check1),   NAMED(Check2),   NAMED(Check3),  NAMED(LSCR),
             NAMED(Lval),    NAMED(CSCR),     NAMED(Cval),     NAMED(TSCR),    NAMED(Tval),
-            NAMED(Para),    NAMED(Picture1), NAMED(Picture2), NAMED(Picture3)};
+            NAMED(Para),    NAMED(Picture1), NAMED(Picture2), NAMED(Picture3),
+            // The panel under the step buttons.
+            NAMED(tituloHistorial), NAMED(historial), NAMED(verMejor), NAMED(rotuloMejorA),
+            NAMED(mejorA), NAMED(rotuloMejorC), NAMED(mejorC), NAMED(rotuloMejorT0),
+            NAMED(mejorT0), NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo),
+            NAMED(pasoMaximo)};
 }
 
 Named gridControls(const Form1 &f)

@@ -34,6 +34,7 @@ int main(int argc, char *argv[])
     form.show();
     form.Command5_Click();
     form.paso4_Click();
+    form.verMejor->setValue(1); // the best fit beside the history
     QApplication::processEvents();
 
     if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {

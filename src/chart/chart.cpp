@@ -34,12 +34,14 @@ void Form1::pintar()
     evaluar();
     mostrar();
     colorAviso();
+    actualizarPanel();
     ocupado = false;
 }
 
 void Form1::pinter()
 {
     dibujar(false);
+    actualizarPanel();
     ocupado = false;
 }
 

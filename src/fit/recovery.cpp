@@ -36,12 +36,14 @@ void Form1::desbord()
     Label11->setVisible(false);
     Label12->setVisible(false);
     Label14->setVisible(true);
+    reiniciarHistorial();
     capturar();
     try {
         pinter();
     } catch (const Fault &) {
         // Points too large for the chart's arithmetic: keep what was drawn and
         // leave the window usable rather than busy for good.
+        actualizarPanel();
         ocupado = false;
     }
     Label6->setText(QString());

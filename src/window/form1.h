@@ -12,12 +12,14 @@
 // What lives where:
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
-//              descent update and batch rule, the normalized error.
+//              descent update and batch rule, the normalized error, the best
+//              fit with its stable step bound, the error history.
 //   platform/  the only code that knows Qt's widgets: the controls with their
 //              classic behaviour, twips, the palette, the message box and
 //              number <-> text.
 //   window/    this class's layout, start-up, view switch, grid and
-//              parameter controls.
+//              parameter controls, and the read-only panel under the step
+//              buttons (error history, best fit).
 //   fit/       the fit state, evaluar and mostrar (the core's sums into the
 //              fields and the displays), the step handlers and desbord.
 //   chart/     the two chart redraws and the click on the chart.
@@ -25,15 +27,19 @@
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/fit_state.h"
+#include "numeric/best_fit.h"
 #include "numeric/descent.h"
+#include "numeric/error_history.h"
 #include "platform/controls.h"
 #include "platform/picture_box.h"
+#include "window/history_plot.h"
 
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -99,8 +105,26 @@ public:
     HScrollBar *TSCR{};          // t0 = position / 5
     TextBox *Tval{};             // t0 as typed
 
-    // The chart view's controls in the order the program shows and hides them.
-    std::array<QWidget *, 19> chartBlock1;
+    // ---- Panel under the step buttons: where the descent goes. Read-only: it
+    // never writes the fit state, and a failure inside it stays inside it.
+    QLabel *tituloHistorial{};   // heading "Historial del error"
+    HistoryPlot *historial{};    // log10 E of every evaluation of the steps since the history began
+    CheckBox *verMejor{};        // "Mostrar el mejor ajuste": fills the five readouts below
+    QLabel *rotuloMejorA{};      // caption "a"
+    QLabel *mejorA{};            // a at the best fit
+    QLabel *rotuloMejorC{};      // caption "c"
+    QLabel *mejorC{};            // c at the best fit
+    QLabel *rotuloMejorT0{};     // caption "t0"
+    QLabel *mejorT0{};           // t0 at the best fit
+    QLabel *rotuloMejorError{};  // caption "Error Cuadrático"
+    QLabel *mejorError{};        // E at the best fit
+    QLabel *rotuloPasoMaximo{};  // caption "Paso máximo estable"
+    QLabel *pasoMaximo{};        // largest stable step size, 2 / λmax at the best fit
+    ErrorHistory historia;       // what historial draws: the steps' errors in bounded memory
+
+    // The chart view's controls in the order the program shows and hides them;
+    // the panel's 13 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 13> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Window: start-up and view switch
@@ -146,6 +170,11 @@ public:
     void Command1_Click();
     void Recuperar_Click();
 
+    // ---- Panel: error history and best fit
+    void verMejor_Click();
+    void reiniciarHistorial();
+    void actualizarPanel() noexcept;
+
 private:
     void crearControles();
     void conectarEventos();
@@ -173,4 +202,11 @@ private:
     void publicarParametros();
     // Runs a handler's body; a fault in it goes to desbord and ends the body.
     void enRecuperacion(const std::function<void()> &accion);
+
+    // The best fit is recomputed only when the points, the held set or the
+    // held values differ from those it was computed for.
+    std::vector<double> claveDelMejor(Held held) const;
+    void calcularMejor();
+    std::vector<double> claveMejor;
+    BestFit mejor;
 };

@@ -175,6 +175,14 @@ void nameControls(Form1 &f)
     makeReadout(f.Label6, derivative.arg(QStringLiteral("a")));
     makeReadout(f.Label7, derivative.arg(QStringLiteral("c")));
     makeReadout(f.Label8, derivative.arg(QStringLiteral("t0")));
+    setAccessibleTexts(f.historial, f.tituloHistorial->text(),
+                       QStringLiteral("El logaritmo del error cuadrático en cada paso del ajuste."));
+    const QString best = QStringLiteral("Mejor ajuste, %1");
+    makeReadout(f.mejorA, best.arg(QStringLiteral("a")));
+    makeReadout(f.mejorC, best.arg(QStringLiteral("c")));
+    makeReadout(f.mejorT0, best.arg(QStringLiteral("t0")));
+    makeReadout(f.mejorError, best.arg(f.rotuloMejorError->text()));
+    makeReadout(f.pasoMaximo, f.rotuloPasoMaximo->text());
     for (int k = 0; k < f.xv.size(); ++k) {
         setAccessibleTexts(f.xv(k), QStringLiteral("t, fila %1").arg(k + 1), {});
         setAccessibleTexts(f.yv(k), QStringLiteral("f(t), fila %1").arg(k + 1), {});
@@ -255,6 +263,23 @@ void Form1::crearControles()
     TSCR = b.scrollBar(-100, 100, 6360, 3720, 4215, 135, 11);
     Tval = b.textBox(numberToText(0), 6360, 3840, 4185, 345, 7);
 
+    // Panel under the step buttons: the error history and, on request, the
+    // best fit. Only verMejor takes a tab stop.
+    tituloHistorial =
+            b.heading(QStringLiteral("Historial del error"), 12, 240, 6840, 3255, 375, -1);
+    historial = b.place(new HistoryPlot(this, historia), 240, 7320, 5055, 2775, -1);
+    verMejor = b.checkBox(QString(), 5520, 6840, 5055, 375, 79);
+    verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
+    const auto fila = [&b](const QString &caption, int top, QLabel *&rotulo, QLabel *&lectura) {
+        rotulo = b.label(caption, 5520, top, 2055, 375, -1, Qt::AlignLeft | Qt::AlignVCenter);
+        lectura = b.readout(7680, top, 2895, 375, -1);
+    };
+    fila(QStringLiteral("a"), 7320, rotuloMejorA, mejorA);
+    fila(QStringLiteral("c"), 7800, rotuloMejorC, mejorC);
+    fila(QStringLiteral("t0"), 8280, rotuloMejorT0, mejorT0);
+    fila(QStringLiteral("Error Cuadrático"), 8760, rotuloMejorError, mejorError);
+    fila(QStringLiteral("Paso máximo estable"), 9240, rotuloPasoMaximo, pasoMaximo);
+
     // Each scroll bar overlaps the top of its text box and stays visible above it.
     LSCR->raise();
     CSCR->raise();
@@ -265,7 +290,11 @@ void Form1::crearControles()
 
     chartBlock1 = {inicio, Final,  Minimo, maximo, graf,   paso,   paso3,
                    paso4,  Label1, Label2, Label3, Label4, Label5, Label6,
-                   Label7, Label8, label9, label10, Text1};
+                   Label7, Label8, label9, label10, Text1,
+                   // The panel.
+                   tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC,
+                   mejorC, rotuloMejorT0, mejorT0, rotuloMejorError, mejorError,
+                   rotuloPasoMaximo, pasoMaximo};
     chartBlock2 = {Label14, Check1, Check2, Check3,   LSCR,     Lval,    CSCR,
                    Cval,    TSCR,   Tval,   Para,     Picture1, Picture2, Picture3};
 }
@@ -280,6 +309,9 @@ void Form1::conectarEventos()
     connect(Recuperar, &QPushButton::clicked, this,
             [this] { raiseEvent([this] { Recuperar_Click(); }); });
     graf->onClick = [this] { graf_Click(); };
+    // After the box's own stateChanged, which keeps its Value.
+    connect(verMejor, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { verMejor_Click(); }); });
 
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };

@@ -14,6 +14,7 @@ void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, dou
     ocupado = true;
     enRecuperacion([&] {
         parametro = chk(barra->value() / escalaBarra + origen);
+        reiniciarHistorial();
         caja->setText(numberToText(parametro));
         pintar();
     });
@@ -22,7 +23,9 @@ void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, dou
 // Enter or leaving the box commits the typed number exactly; the bar moves to
 // the nearest position (its Change finds `ocupado` set, so the typed value
 // stays). On a fault the recovery runs; the c member then goes on with the
-// step after the one that failed, using the recovered value.
+// step after the one that failed, using the recovered value. A new value
+// starts the error history afresh; leaving the box unchanged (as a click on a
+// step button does) keeps it.
 void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
                           double origen, bool reanudarTrasFallo)
 {
@@ -30,7 +33,12 @@ void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, d
         return;
     ocupado = true;
     const std::function<void()> pasos[] = {
-        [&] { parametro = textToNumber(caja->text()); },
+        [&] {
+            const double antes = parametro;
+            parametro = textToNumber(caja->text());
+            if (parametro != antes)
+                reiniciarHistorial();
+        },
         [&] { caja->setText(numberToText(parametro)); },
         [&] {
             barra->writeValue(

@@ -31,6 +31,7 @@ void Form1::Command5_Click()
         return;
     }
     showView(true);
+    reiniciarHistorial();
     capturar();
     // The chart view is complete from here on: a fault in the mean or in the
     // drawing goes to the recovery, which keeps that view.

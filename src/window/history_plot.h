@@ -1,0 +1,45 @@
+#pragma once
+
+#include "numeric/error_history.h"
+
+#include <QWidget>
+
+#include <optional>
+
+// The error history as a picture: log10 E of every evaluation against the
+// evaluation count, in dark blue over black axes with decade ticks, on a
+// bright white ground with a single border. The best attainable E, when it is
+// known, is a dashed line. An error of 0 has no logarithm and lies on the
+// bottom edge. The picture is drawn when it is painted, from the history's
+// columns, so a handler asks for it once however many steps it made.
+class HistoryPlot : public QWidget
+{
+public:
+    HistoryPlot(QWidget *parent, const ErrorHistory &history);
+
+    // Takes the history as it stands and the best E (none: no line), and
+    // schedules one repaint.
+    void refresh(std::optional<double> bestError);
+
+    std::optional<double> bestError() const { return best; }
+
+    // Where the error of an evaluation (numbered from 1; 0 is the left end)
+    // falls, in the widget's pixels.
+    QPointF position(double evaluation, double error) const;
+    QRect plotArea() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    double heightOf(double error) const;
+    void drawAxes(QPainter &painter) const;
+    void drawHistory(QPainter &painter) const;
+
+    const ErrorHistory &history;
+    std::optional<double> best;
+    // The vertical axis runs over whole decades, 10^lowDecade to 10^highDecade.
+    int lowDecade{0};
+    int highDecade{1};
+    int labelWidth{0};
+};

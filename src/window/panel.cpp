@@ -1,0 +1,70 @@
+#include "window/form1.h"
+
+#include "platform/number_text.h"
+
+#include <QLabel>
+
+#include <exception>
+
+// The panel under the step buttons only reads the fit state. The step
+// handlers and batches record their errors in `historia`; the chart redraws
+// call actualizarPanel once at their end.
+
+void Form1::verMejor_Click()
+{
+    actualizarPanel();
+}
+
+void Form1::reiniciarHistorial()
+{
+    historia.clear();
+}
+
+// The points in use, which parameters are held and their values: all the
+// best fit depends on.
+std::vector<double> Form1::claveDelMejor(Held held) const
+{
+    std::vector<double> clave{double(n),
+                              double(held.a),
+                              double(held.c),
+                              double(held.t0),
+                              held.a ? a : 0.0,
+                              held.c ? c : 0.0,
+                              held.t0 ? t0 : 0.0};
+    for (int k = 0; k < n && k < 21; ++k) {
+        clave.push_back(x.items[k]);
+        clave.push_back(y.items[k]);
+    }
+    return clave;
+}
+
+void Form1::calcularMejor()
+{
+    const Held held = fijados();
+    std::vector<double> clave = claveDelMejor(held);
+    if (clave == claveMejor)
+        return;
+    mejor = bestFit(parametros(), held, puntos());
+    claveMejor = std::move(clave);
+}
+
+void Form1::actualizarPanel() noexcept
+{
+    try {
+        const bool ver = verMejor->value() != 0;
+        if (ver)
+            calcularMejor();
+        const bool hay = ver && mejor.found;
+        auto lectura = [&](double value) {
+            return !ver ? QString() : hay ? numberToText(value) : QStringLiteral("—");
+        };
+        mejorA->setText(lectura(mejor.p.a));
+        mejorC->setText(lectura(mejor.p.c));
+        mejorT0->setText(lectura(mejor.p.t0));
+        mejorError->setText(lectura(mejor.E));
+        pasoMaximo->setText(lectura(mejor.maxStep));
+        historial->refresh(hay ? std::optional<double>(mejor.E) : std::nullopt);
+    } catch (const std::exception &) {
+        // Only an allocation can fail here; the panel then keeps what it showed.
+    }
+}

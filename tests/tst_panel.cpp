@@ -1,0 +1,321 @@
+#include "test_support.h"
+
+#include "numeric/best_fit.h"
+#include "platform/number_text.h"
+#include "platform/palette.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+const QString kDash = QStringLiteral("—");
+
+// The chart view over the points typed into the grid; by default the two
+// points (0; 2,5) and (1; 2).
+std::unique_ptr<Form1> chartView(const QStringList &t = {"0", "1"},
+                                 const QStringList &y = {"2,5", "2"})
+{
+    auto form = makeForm(kSpanish);
+    fillGrid(*form, t, y);
+    form->Command5_Click();
+    return form;
+}
+
+// Twenty points of a = 8, c = 0,9, t0 = 6, written as the program writes numbers.
+std::unique_ptr<Form1> knownCurve()
+{
+    QLocale::setDefault(kSpanish);
+    QStringList t, y;
+    for (int k = 0; k < 20; ++k) {
+        t << numberToText(k);
+        y << numberToText(8 / (1 + std::exp(-0.9 * (k - 6))));
+    }
+    return chartView(t, y);
+}
+
+QPushButton *stepButton(Form1 &form, int steps)
+{
+    return steps == 1 ? form.paso : steps == 100 ? form.paso3 : form.paso4;
+}
+
+QStringList readouts(const Form1 &form)
+{
+    return {form.mejorA->text(), form.mejorC->text(), form.mejorT0->text(),
+            form.mejorError->text(), form.pasoMaximo->text()};
+}
+
+// What the user sees of the fit: figures, boxes, bars and colours.
+QStringList shownState(const Form1 &form)
+{
+    return {form.Label6->text(),  form.Label7->text(),  form.Label8->text(),
+            form.label9->text(),  form.label10->text(), form.label10->backColor().name(),
+            form.Lval->text(),    form.Cval->text(),    form.Tval->text(),
+            QString::number(form.LSCR->value()), QString::number(form.CSCR->value()),
+            QString::number(form.TSCR->value()), form.Text1->text()};
+}
+
+// Whether `colour` is drawn within a pixel of `at` in the history's picture.
+bool drawnNear(const QImage &image, QPointF at, const QColor &colour)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.pixelColor(int(std::lround(at.x())) + dx, int(std::lround(at.y())) + dy)
+                == colour)
+                return true;
+    return false;
+}
+
+} // namespace
+
+class tst_Panel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // One point per evaluation, the stopping one included, in the order made.
+    void historyRecordsEachEvaluation_data()
+    {
+        QTest::addColumn<QString>("stepSize");
+        QTest::addColumn<QList<int>>("clicks"); // steps per click
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("a single step records the error before it")
+                << "0,001" << QList<int>{1} << 1 << false;
+        QTest::newRow("a batch records each of its iterations")
+                << "0,001" << QList<int>{100} << 100 << false;
+        QTest::newRow("a batch that stops records the iteration that stopped it")
+                << "0,8" << QList<int>{100} << 3 << true;
+        QTest::newRow("the clicks add up") << "0,001" << QList<int>{1, 100, 1} << 102 << false;
+    }
+
+    void historyRecordsEachEvaluation()
+    {
+        QFETCH(QString, stepSize);
+        QFETCH(QList<int>, clicks);
+        QFETCH(int, count);
+        QFETCH(bool, stopped);
+        MessageRecorder messages;
+        auto form = chartView();
+        // Entering the chart view evaluates, but records nothing.
+        QCOMPARE(form->historia.count(), 0);
+        form->Text1->setText(stepSize);
+        for (int steps : clicks)
+            stepButton(*form, steps)->click();
+
+        QCOMPARE(form->historia.count(), count);
+        QCOMPARE(form->label10->backColor() == qbColor(Magenta), stopped);
+        // The same descent replayed in the core, one evaluation at a time.
+        const double t[] = {0, 1}, y[] = {2.5, 2};
+        std::vector<double> errors;
+        Parameters p{5, 1, 0};
+        Sums sums;
+        for (int k = 0; k < count; ++k) {
+            sumErrors(p, {}, {t, y, 2}, sums);
+            errors.push_back(sums.E);
+            descentUpdate(p, sums, textToNumber(stepSize));
+        }
+        std::vector<double> recorded;
+        for (const ErrorHistory::Column &column : form->historia.columns())
+            recorded.push_back(column.first);
+        QCOMPARE(recorded, errors);
+        QCOMPARE(recorded.back(), form->errorCuad);
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void historyRestarts_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("restarts");
+        QTest::newRow("entering the chart view again") << 0 << true;
+        QTest::newRow("a recovery") << 1 << true;
+        QTest::newRow("moving a scroll bar") << 2 << true;
+        QTest::newRow("committing a new value in a box") << 3 << true;
+        QTest::newRow("leaving a box with its value unchanged keeps it") << 4 << false;
+        QTest::newRow("a click on the chart keeps it") << 5 << false;
+        QTest::newRow("holding a parameter keeps it") << 6 << false;
+    }
+
+    void historyRestarts()
+    {
+        QFETCH(int, action);
+        QFETCH(bool, restarts);
+        MessageRecorder messages;
+        auto form = chartView();
+        form->paso3->click();
+        QCOMPARE(form->historia.count(), 100);
+        switch (action) {
+        case 0:
+            form->Command5_Click();
+            form->Command5_Click();
+            break;
+        case 1:
+            form->Text1->setText("abc");
+            form->paso->click();
+            break;
+        case 2:
+            form->CSCR->setValue(8);
+            break;
+        case 3:
+        case 4:
+            if (action == 3)
+                form->Lval->setText("6");
+            QTest::keyClick(form->Lval, Qt::Key_Return);
+            break;
+        case 5:
+            form->graf_Click();
+            break;
+        case 6:
+            form->Check1->setValue(1);
+            form->graf_Click();
+            break;
+        }
+        QCOMPARE(form->historia.count(), restarts ? 0 : 100);
+        QCOMPARE(messages.texts, action == 1 ? QStringList{"Desbordamiento"} : QStringList{});
+    }
+
+    void bestFitReadouts_data()
+    {
+        QTest::addColumn<bool>("knownPoints"); // twenty points of a known curve, else two
+        QTest::addColumn<int>("held");         // 0 none, 1 a, 3 all three
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QList<double>>("expected"); // a, c, t0, E; empty: dashes
+        QTest::newRow("unticked, the readouts are blank") << true << 0 << false << QList<double>{};
+        QTest::newRow("ticked over a known curve they show it")
+                << true << 0 << true << QList<double>{8, 0.9, 6, 0};
+        QTest::newRow("with a held at 5 the fit moves only c and t0")
+                << true << 1 << true << QList<double>{5, qQNaN(), qQNaN(), qQNaN()};
+        QTest::newRow("two points for three free parameters have no answer")
+                << false << 0 << true << QList<double>{};
+        QTest::newRow("with every parameter held there is nothing to fit")
+                << true << 3 << true << QList<double>{};
+    }
+
+    void bestFitReadouts()
+    {
+        QFETCH(bool, knownPoints);
+        QFETCH(int, held);
+        QFETCH(bool, ticked);
+        QFETCH(QList<double>, expected);
+        MessageRecorder messages;
+        auto form = knownPoints ? knownCurve() : chartView();
+        form->Check1->setValue(held >= 1);
+        form->Check2->setValue(held >= 3);
+        form->Check3->setValue(held >= 3);
+        form->verMejor->setValue(ticked);
+        form->graf_Click();
+
+        const QStringList shown = readouts(*form);
+        if (!ticked) {
+            QCOMPARE(shown, QStringList(5, QString()));
+            QVERIFY(!form->historial->bestError());
+        } else if (expected.isEmpty()) {
+            QCOMPARE(shown, QStringList(5, kDash));
+            QVERIFY(!form->historial->bestError());
+        } else {
+            const BestFit fit = bestFit({5, 1, 0}, {held >= 1, false, false},
+                                        {form->x.items, form->y.items, form->n});
+            const double values[] = {fit.p.a, fit.p.c, fit.p.t0, fit.E, fit.maxStep};
+            for (int k = 0; k < 5; ++k)
+                QCOMPARE(shown[k], numberToText(values[k]));
+            for (int k = 0; k < 4; ++k)
+                if (!std::isnan(expected[k]))
+                    QVERIFY(std::fabs(textToNumber(shown[k]) - expected[k]) < 1e-7);
+            QVERIFY(form->historial->bestError() && *form->historial->bestError() == fit.E);
+        }
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    // The fit is recomputed when a held value changes, not only when the points do.
+    void movingAHeldParameterRefits()
+    {
+        auto form = knownCurve();
+        form->Check1->setValue(1);
+        form->verMejor->setValue(1);
+        const QStringList before = readouts(*form);
+        QCOMPARE(before[0], QStringLiteral("5"));
+        form->LSCR->setValue(-40); // a = 6
+        QCOMPARE(form->mejorA->text(), QStringLiteral("6"));
+        QVERIFY(form->mejorT0->text() != before[2]);
+    }
+
+    // The panel changes nothing the window showed before it: the same clicks
+    // give the same state, figures and chart pixels with the box ticked.
+    void tickingChangesNothingElse_data()
+    {
+        QTest::addColumn<QString>("stepSize");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("a single step") << "0,001" << 1;
+        QTest::newRow("ten thousand steps") << "0,001" << 10000;
+        QTest::newRow("a batch that stops") << "0,05" << 100;
+        QTest::newRow("a recovery") << "abc" << 100;
+    }
+
+    void tickingChangesNothingElse()
+    {
+        QFETCH(QString, stepSize);
+        QFETCH(int, steps);
+        MessageRecorder messages;
+        std::unique_ptr<Form1> forms[2];
+        for (int ticked = 0; ticked < 2; ++ticked) {
+            forms[ticked] = knownCurve();
+            Form1 &form = *forms[ticked];
+            form.verMejor->setValue(ticked);
+            form.LSCR->setValue(-45);
+            form.Text1->setText(stepSize);
+            stepButton(form, steps)->click();
+        }
+        const Form1 &plain = *forms[0], &ticked = *forms[1];
+        QVERIFY(plain.a == ticked.a && plain.c == ticked.c && plain.t0 == ticked.t0);
+        QVERIFY(plain.errorCuad == ticked.errorCuad && plain.errorAnt == ticked.errorAnt);
+        QCOMPARE(shownState(ticked), shownState(plain));
+        QCOMPARE(ticked.graf->image(), plain.graf->image());
+        QVERIFY(!readouts(ticked).contains(QString()));
+        QCOMPARE(messages.texts.size(), stepSize == "abc" ? 2 : 0);
+    }
+
+    void historyIsDrawn_data()
+    {
+        QTest::addColumn<QStringList>("y");
+        QTest::addColumn<int>("steps");
+        QLocale::setDefault(kSpanish);
+        QTest::newRow("a batch ends at its last error, with the best error dashed")
+                << QStringList{"0,5", "1,2", "2,5", "3,8"} << 100;
+        // The points lie on the start curve: the error is exactly 0.
+        QStringList onCurve;
+        for (int t = 0; t < 4; ++t)
+            onCurve << numberToText(5 / (1 + std::exp(-double(t))));
+        QTest::newRow("an error of 0 lies on the bottom edge") << onCurve << 1;
+    }
+
+    void historyIsDrawn()
+    {
+        QFETCH(QStringList, y);
+        QFETCH(int, steps);
+        MessageRecorder messages;
+        auto form = chartView({"0", "1", "2", "3"}, y);
+        form->verMejor->setValue(1);
+        stepButton(*form, steps)->click();
+        const QImage image = form->historial->grab().toImage();
+        const HistoryPlot &plot = *form->historial;
+
+        const QPointF last = plot.position(steps, form->errorCuad);
+        QVERIFY(drawnNear(image, last, qbColor(Azul)));
+        if (form->errorCuad == 0)
+            QCOMPARE(last.y(), double(plot.plotArea().bottom()));
+        const int bestRow = int(std::lround(plot.position(0, *plot.bestError()).y()));
+        int dashes = 0;
+        for (int px = plot.plotArea().left(); px <= plot.plotArea().right(); ++px)
+            dashes += image.pixelColor(px, bestRow) == qbColor(Rojo);
+        QVERIFY(dashes > plot.plotArea().width() / 4 && dashes < plot.plotArea().width());
+        QVERIFY(messages.texts.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_Panel)
+#include "tst_panel.moc"
