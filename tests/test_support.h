@@ -56,3 +56,32 @@ inline void fillGrid(Form1 &form, const QStringList &t, const QStringList &y)
         form.yv(k)->setText(k < y.size() ? y.at(k) : QString());
     }
 }
+
+// The chart view over the points typed into the grid, entered with "Gráfica";
+// by default the two points (0; 2,5) and (1; 2), whose mean is 2,25.
+inline std::unique_ptr<Form1> chartView(const QStringList &t = {"0", "1"},
+                                        const QStringList &y = {"2,5", "2"})
+{
+    auto form = makeForm(kSpanish);
+    fillGrid(*form, t, y);
+    form->Command5_Click();
+    return form;
+}
+
+// A chart-view state set field by field: the start-up curve and the given points.
+inline std::unique_ptr<Form1> chartForm(const QList<QPointF> &points, double mediaY = 1.0)
+{
+    auto form = makeForm();
+    for (int k = 0; k < points.size(); ++k) {
+        form->x(k) = points.at(k).x();
+        form->y(k) = points.at(k).y();
+    }
+    form->n = int16_t(points.size());
+    form->mediaY = mediaY;
+    return form;
+}
+
+// The chart's colours.
+inline const QColor kRed(128, 0, 0);
+inline const QColor kBlue(0, 0, 128);
+inline const QColor kLightGreen(0, 255, 0);

@@ -12,7 +12,7 @@ namespace {
 
 const QStringList kBadTexts = {"", "   ", "abc", "1.5", "1e400", "nan"};
 
-std::unique_ptr<Form1> chartView()
+std::unique_ptr<Form1> clickedChartView()
 {
     auto form = makeForm(kSpanish);
     form->show();
@@ -101,7 +101,7 @@ private slots:
         QFETCH(QString, shown);
         for (int steps : {1, 100, 10000}) {
             MessageRecorder messages;
-            auto form = chartView();
+            auto form = clickedChartView();
             form->Text1->setText(text);
             QTest::mouseClick(steps == 1 ? form->paso : steps == 100 ? form->paso3 : form->paso4,
                               Qt::LeftButton);
@@ -144,7 +144,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(double, value);
         MessageRecorder messages;
-        auto form = chartView();
+        auto form = clickedChartView();
         TextBox *boxes[] = {form->Lval, form->Cval, form->Tval};
         boxes[box]->setFocus();
         boxes[box]->selectAll();

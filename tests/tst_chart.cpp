@@ -4,23 +4,6 @@
 
 namespace {
 
-const QColor kRed(128, 0, 0);
-const QColor kBlue(0, 0, 128);
-const QColor kLightGreen(0, 255, 0);
-
-// A chart-view state set field by field: the start-up curve and the given points.
-std::unique_ptr<Form1> chartForm(const QList<QPointF> &points, double mediaY = 1.0)
-{
-    auto form = makeForm();
-    for (int k = 0; k < points.size(); ++k) {
-        form->x(k) = points.at(k).x();
-        form->y(k) = points.at(k).y();
-    }
-    form->n = int16_t(points.size());
-    form->mediaY = mediaY;
-    return form;
-}
-
 int countPixels(const QImage &image, const QColor &colour)
 {
     int count = 0;

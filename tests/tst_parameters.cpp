@@ -9,15 +9,6 @@
 
 namespace {
 
-// The two points (0; 2,5) and (1; 2) in the chart view, entered with "Gráfica".
-std::unique_ptr<Form1> chartView()
-{
-    auto form = makeForm(kSpanish);
-    fillGrid(*form, {"0", "1"}, {"2,5", "2"});
-    form->Command5_Click();
-    return form;
-}
-
 // One parameter with its controls: 0 is a, 1 is c, 2 is t0.
 struct Member
 {

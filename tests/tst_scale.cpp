@@ -4,25 +4,9 @@
 
 namespace {
 
-const QColor kRed(128, 0, 0);
-const QColor kBlue(0, 0, 128);
-const QColor kLightGreen(0, 255, 0);
-
 // Every window of this test is drawn at a device pixel ratio of 2, as on a
 // screen scaled to 200 %.
 constexpr qreal kRatio = 2.0;
-
-std::unique_ptr<Form1> chartForm(const QList<QPointF> &points)
-{
-    auto form = makeForm();
-    for (int k = 0; k < points.size(); ++k) {
-        form->x(k) = points.at(k).x();
-        form->y(k) = points.at(k).y();
-    }
-    form->n = int16_t(points.size());
-    form->mediaY = 1.0;
-    return form;
-}
 
 QHash<QRgb, int> colourCounts(const QImage &image)
 {

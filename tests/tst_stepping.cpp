@@ -10,17 +10,6 @@
 
 namespace {
 
-// The chart view over the points typed into the grid, entered with "Gráfica";
-// by default the two points (0; 2,5) and (1; 2), whose mean is 2,25.
-std::unique_ptr<Form1> chartView(const QStringList &t = {"0", "1"},
-                                 const QStringList &y = {"2,5", "2"})
-{
-    auto form = makeForm(kSpanish);
-    fillGrid(*form, t, y);
-    form->Command5_Click();
-    return form;
-}
-
 QPushButton *stepButton(Form1 &form, int steps)
 {
     return steps == 1 ? form.paso : steps == 100 ? form.paso3 : form.paso4;

@@ -312,6 +312,11 @@ void Form1::conectarEventos()
     // After the box's own stateChanged, which keeps its Value.
     connect(verMejor, &QCheckBox::stateChanged, this,
             [this] { raiseEvent([this] { verMejor_Click(); }); });
+    // The best fit depends on which parameters are held: the panel follows a
+    // change of the boxes at once, while the descent reads them at its next
+    // evaluation as before.
+    for (CheckBox *box : {Check1, Check2, Check3})
+        connect(box, &QCheckBox::stateChanged, this, [this] { actualizarPanel(); });
 
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };
