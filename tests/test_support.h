@@ -48,6 +48,13 @@ inline std::unique_ptr<Form1> makeForm(const QLocale &locale = kSpanish)
     return std::make_unique<Form1>();
 }
 
+// A control by its layout name ("Label6", "xv(2)"), or null when none has it.
+template <typename Control = QWidget>
+Control *control(const Form1 &form, const QString &name)
+{
+    return form.findChild<Control *>(name);
+}
+
 // Types points into the grid rows from the top.
 inline void fillGrid(Form1 &form, const QStringList &t, const QStringList &y)
 {

@@ -12,18 +12,6 @@ QString accessibleText(QWidget *control, QAccessible::Text kind)
     return face ? face->text(kind) : QStringLiteral("<no interface>");
 }
 
-QWidget *control(Form1 &form, const QString &name)
-{
-    const QHash<QString, QWidget *> named {
-            {"xv(0)", form.xv(0)},      {"yv(0)", form.yv(0)},     {"xv(19)", form.xv(19)},
-            {"yv(19)", form.yv(19)},    {"Lval", form.Lval},       {"Tval", form.Tval},
-            {"CSCR", form.CSCR},        {"Check1", form.Check1},   {"Check3", form.Check3},
-            {"Label6", form.Label6},    {"Label8", form.Label8},   {"Text1", form.Text1},
-            {"label9", form.label9},    {"label10", form.label10}, {"graf", form.graf},
-            {"Command5", form.Command5}};
-    return named.value(name);
-}
-
 } // namespace
 
 class tst_Accessibility : public QObject

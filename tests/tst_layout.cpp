@@ -4,24 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-
-// The controls the tables name, by their layout names.
-QWidget *control(Form1 &form, const QString &name)
-{
-    const QHash<QString, QWidget *> named{
-        {"graf", form.graf},       {"funcion", form.funcion}, {"Command5", form.Command5},
-        {"Label11", form.Label11}, {"xv(2)", form.xv(2)},     {"yv(19)", form.yv(19)},
-        {"Minimo", form.Minimo},   {"paso4", form.paso4},     {"Label5", form.Label5},
-        {"Label6", form.Label6},   {"Text1", form.Text1},     {"label9", form.label9},
-        {"label10", form.label10}, {"LSCR", form.LSCR},       {"Check3", form.Check3},
-        {"Cval", form.Cval},       {"Tval", form.Tval},       {"historial", form.historial},
-        {"verMejor", form.verMejor}, {"pasoMaximo", form.pasoMaximo}};
-    return named.value(name);
-}
-
-} // namespace
-
 class tst_Layout : public QObject
 {
     Q_OBJECT

@@ -78,16 +78,6 @@ std::unique_ptr<Form1> shownChartView(const QStringList &y, BoxUser &user)
     return form;
 }
 
-QWidget *control(Form1 &form, const QString &name)
-{
-    const QHash<QString, QWidget *> controls {{"LSCR", form.LSCR},
-                                              {"CSCR", form.CSCR},
-                                              {"TSCR", form.TSCR},
-                                              {"paso", form.paso},
-                                              {"Check2", form.Check2}};
-    return controls.value(name);
-}
-
 } // namespace
 
 class tst_Modal : public QObject

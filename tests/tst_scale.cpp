@@ -115,11 +115,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QSize, pixels);
         const auto form = makeForm();
-        const QHash<QString, PictureBox *> boxes {{"funcion", form->funcion},
-                                                  {"Picture1", form->Picture1},
-                                                  {"Picture2", form->Picture2},
-                                                  {"Picture3", form->Picture3}};
-        const QImage &shown = boxes.value(box)->image();
+        const QImage &shown = control<PictureBox>(*form, box)->image();
         QCOMPARE(shown.size(), pixels);
         const QHash<QRgb, int> counts = colourCounts(shown);
         QCOMPARE(QSet<QRgb>(counts.keyBegin(), counts.keyEnd()),

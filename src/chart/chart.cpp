@@ -34,15 +34,15 @@ void Form1::pintar()
     evaluar();
     mostrar();
     colorAviso();
-    actualizarPanel();
     ocupado = false;
+    emit estadoCambiado();
 }
 
 void Form1::pinter()
 {
     dibujar(false);
-    actualizarPanel();
     ocupado = false;
+    emit estadoCambiado();
 }
 
 void Form1::graf_Click()

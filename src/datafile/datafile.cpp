@@ -2,7 +2,6 @@
 
 #include "datafile/data_path.h"
 #include "datafile/point_file.h"
-#include "numeric/fault.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 
@@ -12,16 +11,6 @@
 namespace {
 
 const QString kNombreArchivo = QStringLiteral("datos.txt");
-
-bool seLee(const QString &texto)
-{
-    try {
-        textToNumber(texto);
-        return true;
-    } catch (const Fault &) {
-        return false;
-    }
-}
 
 // A cell as the user finds it: the grid shows no row numbers, so rows are
 // counted from 1 at the top, and the columns go by their headings.
@@ -62,9 +51,9 @@ QString motivoParaNoGuardar(const Form1 &form)
     // The capture ends at an empty t cell, where the user ends the data, or at
     // the first text it cannot read; the t of that row is read first.
     const int k = form.n;
-    if (k > 19 || form.xv(k)->text().isEmpty())
+    if (k > kLastRow || form.xv(k)->text().isEmpty())
         return {};
-    if (!seLee(form.xv(k)->text()))
+    if (!readNumber(form.xv(k)->text()))
         return motivoCelda(form.xv(k)->text(), k, true, false);
     return motivoCelda(form.yv(k)->text(), k, false, false);
 }
@@ -123,7 +112,7 @@ void Form1::Recuperar_Click()
     }
 
     n = int16_t(archivo.texts.size() / 2);
-    for (int k = 0; k <= 19; ++k) {
+    for (int k = 0; k <= kLastRow; ++k) {
         xv(k)->setText(k < n ? archivo.texts.at(2 * k) : QString());
         yv(k)->setText(k < n ? archivo.texts.at(2 * k + 1) : QString());
     }

@@ -1,5 +1,6 @@
 #include "datafile/point_file.h"
 
+#include "fit/constants.h"
 #include "numeric/fault.h"
 #include "platform/number_text.h"
 
@@ -43,7 +44,7 @@ bool beginsWithNumber(const QString &line)
 
 qint64 pointFileLimit(int boxLength)
 {
-    return 41 * (qint64(boxLength) + 2);
+    return kFileLines * (qint64(boxLength) + 2);
 }
 
 QString tooLargeReason()
@@ -56,7 +57,7 @@ PointFile parsePointFile(const QByteArray &bytes, int boxLength)
     if (bytes.size() > pointFileLimit(boxLength))
         return {{}, tooLargeReason()};
     // The count and its pairs are all that is read; lines after them are ignored.
-    const QStringList lines = linesOf(bytes, 41);
+    const QStringList lines = linesOf(bytes, kFileLines);
     if (lines.isEmpty())
         return {{}, QStringLiteral("el archivo está vacío")};
     if (!beginsWithNumber(lines.first()))
@@ -64,7 +65,7 @@ PointFile parsePointFile(const QByteArray &bytes, int boxLength)
                 QStringLiteral("no es un archivo de puntos: su primera línea no empieza por un "
                                "número")};
 
-    const QString outOfRange = QStringLiteral("el número de puntos no está entre 0 y 20");
+    const QString outOfRange = QStringLiteral("el número de puntos no está entre 0 y %1").arg(kRows);
     int count = 0;
     try {
         // The count is read the same whatever the locale: a point is the only
@@ -73,7 +74,7 @@ PointFile parsePointFile(const QByteArray &bytes, int boxLength)
     } catch (const Fault &) {
         return {{}, outOfRange};
     }
-    if (count < 0 || count > 20)
+    if (count < 0 || count > kRows)
         return {{}, outOfRange};
     if (lines.size() - 1 < 2 * count)
         return {{}, QStringLiteral("faltan líneas de datos")};

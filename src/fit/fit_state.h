@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fit/constants.h"
 #include "numeric/fault.h"
 
 #include <cstdint>
@@ -15,8 +16,8 @@ struct FitState
     double c{0.0};           // rate
     double t0{0.0};          // abscissa of the midpoint
     double escala{0.0};      // vertical scale of the chart
-    CheckedArray<double, 21> x; // t values of the points, indices 0..20
-    CheckedArray<double, 21> y; // y values of the points
+    CheckedArray<double, kArrayBound> x; // t values of the points, indices 0..20
+    CheckedArray<double, kArrayBound> y; // y values of the points
     int16_t n{0};            // points in use: 0..n-1
     double sumL{0.0};        // dE/da
     double sumC{0.0};        // dE/dc

@@ -20,13 +20,13 @@ void Form1::desbord()
     // Set without looking: the bar writes below must not act on their Change.
     ocupado = true;
     msgBox(this, QStringLiteral("Desbordamiento"));
-    a = 5.0;
-    c = 1.0;
+    a = kStart.a;
+    c = kStart.c;
     modoDatos = false;
-    CSCR->writeValue(10);
-    LSCR->writeValue(-50);
-    TSCR->writeValue(0);
-    t0 = 0.0;
+    CSCR->writeValue(kBarC.position(c));
+    LSCR->writeValue(kBarA.position(a));
+    TSCR->writeValue(kBarT0.position(kStart.t0));
+    t0 = kStart.t0;
     Lval->setText(numberToText(a));
     Tval->setText(numberToText(t0));
     Cval->setText(numberToText(c));
@@ -43,8 +43,8 @@ void Form1::desbord()
     } catch (const Fault &) {
         // Points too large for the chart's arithmetic: keep what was drawn and
         // leave the window usable rather than busy for good.
-        actualizarPanel();
         ocupado = false;
+        emit estadoCambiado();
     }
     Label6->setText(QString());
     Label7->setText(QString());

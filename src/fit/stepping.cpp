@@ -34,11 +34,11 @@ BatchEnd Form1::descender(double s, int N)
 void Form1::publicarParametros()
 {
     Lval->setText(numberToText(a));
-    LSCR->writeValue(roundToPosition(chk(chk(10 * a) - 100)));
+    LSCR->writeValue(kBarA.position(a));
     Cval->setText(numberToText(c));
-    CSCR->writeValue(roundToPosition(chk(10 * c)));
+    CSCR->writeValue(kBarC.position(c));
     Tval->setText(numberToText(t0));
-    TSCR->writeValue(roundToPosition(chk(5 * t0)));
+    TSCR->writeValue(kBarT0.position(t0));
 }
 
 void Form1::paso_Click()

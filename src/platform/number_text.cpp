@@ -80,13 +80,13 @@ bool readProgramForm(const QString &text, double &value)
 
 } // namespace
 
-double textToNumber(const QString &text)
+std::optional<double> readNumber(const QString &text)
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
     const QString trimmed = asciiSigns(text.trimmed(), locale);
     if (trimmed.isEmpty())
-        raiseFault();
+        return std::nullopt;
     // The program's own form first, so that every text it writes reads back
     // whatever Qt's reader makes of it (Qt does not read back a negative number
     // it writes under the Arabic and Persian locales, nor an exponent under
@@ -97,8 +97,16 @@ double textToNumber(const QString &text)
     if (!ok)
         value = locale.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
-        raiseFault();
+        return std::nullopt;
     return value;
+}
+
+double textToNumber(const QString &text)
+{
+    const std::optional<double> value = readNumber(text);
+    if (!value)
+        raiseFault();
+    return *value;
 }
 
 double leadingNumber(const QString &text)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Every number shown to the user or read from the user goes through here. The
 // numbers are written in plain ASCII whatever the user's locale (Qt's default
 // QLocale): digits 0-9, '-' for a negative value, 'E' for the exponent, no
@@ -24,6 +26,10 @@ QString numberToText(double value);
 // only, letters, grouping separators, a full stop where the comma separates the
 // decimals, infinities, NaN and magnitudes beyond the double range are faults.
 double textToNumber(const QString &text);
+
+// The same reading for a caller that only asks whether a text is a number:
+// nothing where textToNumber faults.
+std::optional<double> readNumber(const QString &text);
 
 // Locale-independent reader for the data file's count line: blanks are skipped,
 // a point is the only decimal separator, reading stops at the first character

@@ -9,6 +9,18 @@
 // a Fault and unwinds to the handler, whose fault path runs desbord: the
 // message "Desbordamiento", the start-up parameters and a fresh chart.
 //
+// Views that only show the fit (the panel under the step buttons, and any
+// window of its own) attach in one way: they take the window's read-only face,
+// a `const FitView &`, and connect a slot to estadoCambiado, which the window
+// emits once a handler has finished changing the state (at the end of pintar
+// and pinter, after a recovery, and when a hold box changes). The slot reads
+// the state and redraws; it never writes the state and must not throw, since
+// it runs inside the handler that emitted. A view that lets the user act
+// (choosing a start, say) emits a signal of its own, which the window connects
+// to the same handler a typed value goes through, so the busy flag, the fault
+// path and the recovery stay in one place. A view with a window of its own is
+// a class in its own folder (src/map/, src/report/), not a member of Form1.
+//
 // What lives where:
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
@@ -26,7 +38,9 @@
 //   datafile/  saving and restoring "datos.txt".
 // Member functions are defined in the folder of their subsystem.
 
+#include "fit/constants.h"
 #include "fit/fit_state.h"
+#include "fit/fit_view.h"
 #include "numeric/best_fit.h"
 #include "numeric/descent.h"
 #include "numeric/error_history.h"
@@ -44,10 +58,15 @@
 class QLabel;
 class QPushButton;
 
-class Form1 : public QWidget, public FitState
+class Form1 : public QWidget, public FitState, public FitView
 {
+    Q_OBJECT
+
 public:
     explicit Form1(QWidget *parent = nullptr);
+
+    // What views read; see the opening comment.
+    const FitView &vista() const { return *this; }
 
     // The point arrays, not QWidget's position getters (QWidget::x() still reaches those).
     using FitState::x;
@@ -62,8 +81,8 @@ public:
     // ---- Data grid
     QLabel *Label11{};           // heading "t" of the t column
     QLabel *Label12{};           // heading "f(t)" of the y column
-    ControlArray<TextBox, 20> xv; // t of point k, row k
-    ControlArray<TextBox, 20> yv; // y of point k, row k
+    ControlArray<TextBox, kRows> xv; // t of point k, row k
+    ControlArray<TextBox, kRows> yv; // y of point k, row k
 
     // ---- Chart and its axis labels
     PictureBox *graf{};          // the chart: t from -5 to 15, values from 0 to 10
@@ -94,15 +113,15 @@ public:
     QLabel *Para{};              // heading "Coeficientes"
     CheckBox *Check1{};          // holds a fixed
     PictureBox *Picture1{};      // symbol a
-    HScrollBar *LSCR{};          // a = position / 10 + 10
+    HScrollBar *LSCR{};          // a = position / 10 + 10 (kBarA)
     TextBox *Lval{};             // a as typed
     CheckBox *Check2{};          // holds c fixed
     PictureBox *Picture2{};      // symbol c
-    HScrollBar *CSCR{};          // c = position / 10
+    HScrollBar *CSCR{};          // c = position / 10 (kBarC)
     TextBox *Cval{};             // c as typed
     CheckBox *Check3{};          // holds t0 fixed
     PictureBox *Picture3{};      // symbol t0
-    HScrollBar *TSCR{};          // t0 = position / 5
+    HScrollBar *TSCR{};          // t0 = position / 5 (kBarT0)
     TextBox *Tval{};             // t0 as typed
 
     // ---- Panel under the step buttons: where the descent goes. Read-only: it
@@ -175,17 +194,24 @@ public:
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
 
+signals:
+    // A handler has finished changing the fit state: views read it again.
+    void estadoCambiado();
+
 private:
+    // The read-only face for views.
+    const FitState &state() const override { return *this; }
+    Held held() const override { return fijados(); }
+    const ErrorHistory &history() const override { return historia; }
+    const BestFit &best() const override;
+
     void crearControles();
     void conectarEventos();
 
-    // One member of the parameter family: its field, controls and mapping
-    // (parameter = position / escalaBarra + origen, position = escalaBarra * parameter
-    // - escalaBarra * origen).
-    void cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
-                     double origen);
-    void confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
-                       double origen, bool reanudarTrasFallo);
+    // One member of the parameter family: its field, controls and bar mapping.
+    void cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa);
+    void confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa,
+                       bool reanudarTrasFallo);
 
     // The fit state as the numeric core's plain values, and back.
     Parameters parametros() const;
@@ -206,7 +232,6 @@ private:
     // The best fit is recomputed only when the points, the held set or the
     // held values differ from those it was computed for.
     std::vector<double> claveDelMejor(Held held) const;
-    void calcularMejor();
-    std::vector<double> claveMejor;
-    BestFit mejor;
+    mutable std::vector<double> claveMejor;
+    mutable BestFit mejor;
 };

@@ -9,7 +9,7 @@ void Form1::capturar()
     // A row is taken when both its texts read as numbers; the scan stops at
     // the first empty t cell or the first text that does not read.
     try {
-        for (i = 0; i <= 19; ++i) {
+        for (i = 0; i <= kLastRow; ++i) {
             if (xv(i)->text().isEmpty())
                 break;
             x(i) = textToNumber(xv(i)->text());
@@ -22,7 +22,7 @@ void Form1::capturar()
     } catch (const Fault &) {
     }
     n = i;
-    for (i = n; i <= 19; ++i) {
+    for (i = n; i <= kLastRow; ++i) {
         xv(i)->setBackColor(qbColor(GrisClaro));
         yv(i)->setBackColor(qbColor(GrisClaro));
     }

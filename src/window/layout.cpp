@@ -31,42 +31,45 @@ QFont sansSerif(double points)
     return font;
 }
 
-// Controls are created in twips and collected with their tab index, so the
-// focus order can be set once all exist.
+// Controls are created in twips, named by their layout names (so that they can
+// be found by name) and collected with their tab index, so the focus order can
+// be set once all exist.
 struct Builder
 {
     QWidget *form;
     std::vector<std::pair<int, QWidget *>> tabOrder;
 
-    template <typename Control>
-    Control *place(Control *control, int left, int top, int width, int height, int tabIndex)
+    template<typename Control>
+    Control *place(Control *control, const QString &name, int left, int top, int width, int height,
+                   int tabIndex)
     {
+        control->setObjectName(name);
         control->setGeometry(twipRect(left, top, width, height));
         if (tabIndex >= 0)
             tabOrder.emplace_back(tabIndex, control);
         return control;
     }
 
-    QLabel *label(const QString &caption, int left, int top, int width, int height, int tabIndex,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+    QLabel *label(const QString &name, const QString &caption, int left, int top, int width,
+                  int height, int tabIndex, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
     {
         auto *control = new QLabel(caption, form);
         control->setAlignment(alignment);
-        return place(control, left, top, width, height, tabIndex);
+        return place(control, name, left, top, width, height, tabIndex);
     }
 
-    QLabel *heading(const QString &caption, double points, int left, int top, int width,
-                    int height, int tabIndex)
+    QLabel *heading(const QString &name, const QString &caption, double points, int left, int top,
+                    int width, int height, int tabIndex)
     {
-        QLabel *control = label(caption, left, top, width, height, tabIndex);
+        QLabel *control = label(name, caption, left, top, width, height, tabIndex);
         control->setFont(sansSerif(points));
         return control;
     }
 
     // A label that looks like a read-only field: window colours, single border.
-    QLabel *readout(int left, int top, int width, int height, int tabIndex)
+    QLabel *readout(const QString &name, int left, int top, int width, int height, int tabIndex)
     {
-        QLabel *control = label(QString(), left, top, width, height, tabIndex,
+        QLabel *control = label(name, QString(), left, top, width, height, tabIndex,
                                 Qt::AlignLeft | Qt::AlignVCenter);
         control->setFrameStyle(QFrame::Box | QFrame::Plain);
         control->setAutoFillBackground(true);
@@ -77,27 +80,28 @@ struct Builder
         return control;
     }
 
-    QPushButton *button(const QString &caption, int left, int top, int width, int height,
-                        int tabIndex)
+    QPushButton *button(const QString &name, const QString &caption, int left, int top, int width,
+                        int height, int tabIndex)
     {
         auto *control = new QPushButton(caption, form);
         control->setFocusPolicy(Qt::StrongFocus);
         control->setAutoDefault(false);
-        return place(control, left, top, width, height, tabIndex);
+        return place(control, name, left, top, width, height, tabIndex);
     }
 
-    TextBox *textBox(const QString &text, int left, int top, int width, int height, int tabIndex)
+    TextBox *textBox(const QString &name, const QString &text, int left, int top, int width,
+                     int height, int tabIndex)
     {
         auto *control = new TextBox(form);
         control->setText(text);
-        return place(control, left, top, width, height, tabIndex);
+        return place(control, name, left, top, width, height, tabIndex);
     }
 
     // `picture` names a bitmap and its vector source among the resources.
-    PictureBox *pictureBox(const QString &picture, int left, int top, int width, int height,
-                           int tabIndex)
+    PictureBox *pictureBox(const QString &name, const QString &picture, int left, int top,
+                           int width, int height, int tabIndex)
     {
-        auto *control = place(new PictureBox(form), left, top, width, height, tabIndex);
+        auto *control = place(new PictureBox(form), name, left, top, width, height, tabIndex);
         if (!picture.isEmpty()) {
             const QString file = QStringLiteral(":/pictures/") + picture;
             control->setPicture(QImage(file + QStringLiteral(".bmp")),
@@ -106,18 +110,19 @@ struct Builder
         return control;
     }
 
-    CheckBox *checkBox(const QString &toolTip, int left, int top, int width, int height,
-                       int tabIndex)
+    CheckBox *checkBox(const QString &name, const QString &toolTip, int left, int top, int width,
+                       int height, int tabIndex)
     {
         auto *control = new CheckBox(form);
         control->setToolTip(toolTip);
-        return place(control, left, top, width, height, tabIndex);
+        return place(control, name, left, top, width, height, tabIndex);
     }
 
-    HScrollBar *scrollBar(int min, int max, int left, int top, int width, int height,
-                          int tabIndex)
+    HScrollBar *scrollBar(const QString &name, const BarMapping &mapa, int left, int top, int width,
+                          int height, int tabIndex)
     {
-        return place(new HScrollBar(form, min, max), left, top, width, height, tabIndex);
+        return place(new HScrollBar(form, mapa.min, mapa.max), name, left, top, width, height,
+                     tabIndex);
     }
 
     void applyTabOrder()
@@ -175,8 +180,9 @@ void nameControls(Form1 &f)
     makeReadout(f.Label6, derivative.arg(QStringLiteral("a")));
     makeReadout(f.Label7, derivative.arg(QStringLiteral("c")));
     makeReadout(f.Label8, derivative.arg(QStringLiteral("t0")));
-    setAccessibleTexts(f.historial, f.tituloHistorial->text(),
-                       QStringLiteral("El logaritmo del error cuadrático en cada paso del ajuste."));
+    setAccessibleTexts(
+            f.historial, f.tituloHistorial->text(),
+            QStringLiteral("El logaritmo del error cuadrático en cada paso del ajuste."));
     const QString best = QStringLiteral("Mejor ajuste, %1");
     makeReadout(f.mejorA, best.arg(QStringLiteral("a")));
     makeReadout(f.mejorC, best.arg(QStringLiteral("c")));
@@ -209,76 +215,109 @@ void Form1::crearControles()
     Builder b{this, {}};
 
     // Shown in both views.
-    funcion = b.pictureBox(QStringLiteral("funcion"), 6120, 120, 2295, 1335, 1);
-    Command1 = b.button(QStringLiteral("Guardar"), 9000, 360, 1455, 375, 77);
-    Recuperar = b.button(QStringLiteral("Recuperar"), 9000, 840, 1455, 375, 78);
-    Command5 = b.button(QStringLiteral("Gráfica"), 9120, 1320, 1215, 375, 28);
+    funcion = b.pictureBox(QStringLiteral("funcion"), QStringLiteral("funcion"), 6120, 120, 2295,
+                           1335, 1);
+    Command1 = b.button(QStringLiteral("Command1"), QStringLiteral("Guardar"), 9000, 360, 1455, 375,
+                        77);
+    Recuperar = b.button(QStringLiteral("Recuperar"), QStringLiteral("Recuperar"), 9000, 840, 1455,
+                         375, 78);
+    Command5 = b.button(QStringLiteral("Command5"), QStringLiteral("Gráfica"), 9120, 1320, 1215,
+                        375, 28);
 
     // Data-entry view.
-    Label11 = b.heading(QStringLiteral("t"), 13.5, 1200, 120, 495, 495, 69);
-    Label12 = b.heading(QStringLiteral("f(t)"), 13.5, 3600, 120, 495, 375, 70);
+    Label11 = b.heading(QStringLiteral("Label11"), QStringLiteral("t"), 13.5, 1200, 120, 495, 495,
+                        69);
+    Label12 = b.heading(QStringLiteral("Label12"), QStringLiteral("f(t)"), 13.5, 3600, 120, 495,
+                        375, 70);
     for (int k = 0; k < xv.size(); ++k) {
         const int top = 720 + 480 * k;
-        xv.items[k] = b.textBox(QString(), 360, top, 1935, k == 2 ? 405 : 375, 29 + k);
-        yv.items[k] = b.textBox(QString(), 2640, top, 2415, 375, 49 + k);
+        xv.items[k] = b.textBox(QStringLiteral("xv(%1)").arg(k), QString(), 360, top, 1935,
+                                k == 2 ? 405 : 375, 29 + k);
+        yv.items[k] = b.textBox(QStringLiteral("yv(%1)").arg(k), QString(), 2640, top, 2415, 375,
+                                49 + k);
     }
 
     // Chart view.
-    graf = b.pictureBox(QString(), 600, 240, 4800, 4000, 0);
+    graf = b.pictureBox(QStringLiteral("graf"), QString(), 600, 240, 4800, 4000, 0);
     Line2 = new LineShape(graf, 1200, 0, 1200, 4000);
-    Final = b.label(QStringLiteral("10"), 0, 120, 495, 255, 15, Qt::AlignRight | Qt::AlignTop);
-    inicio = b.label(QStringLiteral("0"), 120, 3960, 375, 255, 14, Qt::AlignRight | Qt::AlignTop);
-    Minimo = b.label(QStringLiteral("-5"), 480, 4320, 375, 255, 12, Qt::AlignHCenter | Qt::AlignTop);
-    maximo = b.label(QStringLiteral("15"), 5160, 4320, 375, 255, 13, Qt::AlignHCenter | Qt::AlignTop);
-    Label14 = b.label(QStringLiteral("0"), 1800, 4320, 255, 255, 71);
+    Line2->setObjectName(QStringLiteral("Line2"));
+    Final = b.label(QStringLiteral("Final"), QStringLiteral("10"), 0, 120, 495, 255, 15,
+                    Qt::AlignRight | Qt::AlignTop);
+    inicio = b.label(QStringLiteral("inicio"), QStringLiteral("0"), 120, 3960, 375, 255, 14,
+                     Qt::AlignRight | Qt::AlignTop);
+    Minimo = b.label(QStringLiteral("Minimo"), QStringLiteral("-5"), 480, 4320, 375, 255, 12,
+                     Qt::AlignHCenter | Qt::AlignTop);
+    maximo = b.label(QStringLiteral("maximo"), QStringLiteral("15"), 5160, 4320, 375, 255, 13,
+                     Qt::AlignHCenter | Qt::AlignTop);
+    Label14 = b.label(QStringLiteral("Label14"), QStringLiteral("0"), 1800, 4320, 255, 255, 71);
 
-    Label1 = b.heading(QStringLiteral("Ajuste"), 12, 240, 4680, 975, 375, 16);
-    paso = b.button(QStringLiteral("Un paso"), 0, 5520, 1095, 375, 21);
-    paso3 = b.button(QStringLiteral("100 pasos"), 0, 5880, 1095, 375, 22);
-    paso4 = b.button(QStringLiteral("10000 pasos"), 0, 6240, 1095, 375, 23);
-    Label2 = b.heading(QStringLiteral("Derivadas Parciales"), 12, 1320, 4680, 2175, 375, 17);
-    Label6 = b.readout(1320, 5160, 2295, 375, 24);
-    Label7 = b.readout(1320, 5640, 2295, 375, 25);
-    Label8 = b.readout(1320, 6120, 2295, 375, 26);
-    Label3 = b.heading(QStringLiteral("Paso"), 12, 3840, 4680, 1095, 375, 18);
+    Label1 = b.heading(QStringLiteral("Label1"), QStringLiteral("Ajuste"), 12, 240, 4680, 975, 375,
+                       16);
+    paso = b.button(QStringLiteral("paso"), QStringLiteral("Un paso"), 0, 5520, 1095, 375, 21);
+    paso3 = b.button(QStringLiteral("paso3"), QStringLiteral("100 pasos"), 0, 5880, 1095, 375, 22);
+    paso4 = b.button(QStringLiteral("paso4"), QStringLiteral("10000 pasos"), 0, 6240, 1095, 375,
+                     23);
+    Label2 = b.heading(QStringLiteral("Label2"), QStringLiteral("Derivadas Parciales"), 12, 1320,
+                       4680, 2175, 375, 17);
+    Label6 = b.readout(QStringLiteral("Label6"), 1320, 5160, 2295, 375, 24);
+    Label7 = b.readout(QStringLiteral("Label7"), 1320, 5640, 2295, 375, 25);
+    Label8 = b.readout(QStringLiteral("Label8"), 1320, 6120, 2295, 375, 26);
+    Label3 = b.heading(QStringLiteral("Label3"), QStringLiteral("Paso"), 12, 3840, 4680, 1095, 375,
+                       18);
     // The numeric texts are written from their numbers, so they read back
     // under any locale ("0,001" under a decimal comma).
-    Text1 = b.textBox(numberToText(0.001), 3840, 5160, 1215, 375, 27);
-    Label4 = b.heading(QStringLiteral("Error Cuadrático"), 12, 5520, 4680, 2175, 375, 19);
-    label9 = b.textBox(numberToText(0), 5520, 5160, 5055, 375, 75);
-    Label5 = b.heading(QStringLiteral("Error normalizado (%)"), 12, 5520, 5640, 5055, 255, 20);
-    label10 = b.textBox(numberToText(0), 5520, 6120, 5055, 375, 76);
+    Text1 = b.textBox(QStringLiteral("Text1"), numberToText(0.001), 3840, 5160, 1215, 375, 27);
+    Label4 = b.heading(QStringLiteral("Label4"), QStringLiteral("Error Cuadrático"), 12, 5520, 4680,
+                       2175, 375, 19);
+    label9 = b.textBox(QStringLiteral("label9"), numberToText(0), 5520, 5160, 5055, 375, 75);
+    Label5 = b.heading(QStringLiteral("Label5"), QStringLiteral("Error normalizado (%)"), 12, 5520,
+                       5640, 5055, 255, 20);
+    label10 = b.textBox(QStringLiteral("label10"), numberToText(0), 5520, 6120, 5055, 375, 76);
 
-    Para = b.heading(QStringLiteral("Coeficientes"), 12, 5760, 2040, 1335, 255, 2);
-    Check1 = b.checkBox(QStringLiteral("Fijar parámetro a"), 5520, 2640, 255, 375, 72);
-    Picture1 = b.pictureBox(QStringLiteral("a"), 5760, 2520, 495, 495, 3);
-    LSCR = b.scrollBar(-100, 100, 6360, 2520, 4215, 135, 9);
-    Lval = b.textBox(numberToText(5), 6360, 2640, 4185, 345, 6);
-    Check2 = b.checkBox(QStringLiteral("Fijar parámetro c"), 5520, 3240, 255, 375, 73);
-    Picture2 = b.pictureBox(QStringLiteral("c"), 5760, 3120, 615, 495, 4);
-    CSCR = b.scrollBar(-60, 60, 6360, 3120, 4215, 135, 10);
-    Cval = b.textBox(numberToText(1), 6360, 3240, 4185, 345, 8);
-    Check3 = b.checkBox(QStringLiteral("Fijar parámetro t0"), 5520, 3720, 255, 495, 74);
-    Picture3 = b.pictureBox(QStringLiteral("t0"), 5760, 3720, 615, 495, 5);
-    TSCR = b.scrollBar(-100, 100, 6360, 3720, 4215, 135, 11);
-    Tval = b.textBox(numberToText(0), 6360, 3840, 4185, 345, 7);
+    Para = b.heading(QStringLiteral("Para"), QStringLiteral("Coeficientes"), 12, 5760, 2040, 1335,
+                     255, 2);
+    Check1 = b.checkBox(QStringLiteral("Check1"), QStringLiteral("Fijar parámetro a"), 5520, 2640,
+                        255, 375, 72);
+    Picture1 = b.pictureBox(QStringLiteral("Picture1"), QStringLiteral("a"), 5760, 2520, 495, 495,
+                            3);
+    LSCR = b.scrollBar(QStringLiteral("LSCR"), kBarA, 6360, 2520, 4215, 135, 9);
+    Lval = b.textBox(QStringLiteral("Lval"), numberToText(5), 6360, 2640, 4185, 345, 6);
+    Check2 = b.checkBox(QStringLiteral("Check2"), QStringLiteral("Fijar parámetro c"), 5520, 3240,
+                        255, 375, 73);
+    Picture2 = b.pictureBox(QStringLiteral("Picture2"), QStringLiteral("c"), 5760, 3120, 615, 495,
+                            4);
+    CSCR = b.scrollBar(QStringLiteral("CSCR"), kBarC, 6360, 3120, 4215, 135, 10);
+    Cval = b.textBox(QStringLiteral("Cval"), numberToText(1), 6360, 3240, 4185, 345, 8);
+    Check3 = b.checkBox(QStringLiteral("Check3"), QStringLiteral("Fijar parámetro t0"), 5520, 3720,
+                        255, 495, 74);
+    Picture3 = b.pictureBox(QStringLiteral("Picture3"), QStringLiteral("t0"), 5760, 3720, 615, 495,
+                            5);
+    TSCR = b.scrollBar(QStringLiteral("TSCR"), kBarT0, 6360, 3720, 4215, 135, 11);
+    Tval = b.textBox(QStringLiteral("Tval"), numberToText(0), 6360, 3840, 4185, 345, 7);
 
     // Panel under the step buttons: the error history and, on request, the
     // best fit. Only verMejor takes a tab stop.
-    tituloHistorial =
-            b.heading(QStringLiteral("Historial del error"), 12, 240, 6840, 3255, 375, -1);
-    historial = b.place(new HistoryPlot(this, historia), 240, 7320, 5055, 2775, -1);
-    verMejor = b.checkBox(QString(), 5520, 6840, 5055, 375, 79);
+    tituloHistorial
+            = b.heading(QStringLiteral("tituloHistorial"), QStringLiteral("Historial del error"),
+                        12, 240, 6840, 3255, 375, -1);
+    historial = b.place(new HistoryPlot(this, historia), QStringLiteral("historial"), 240, 7320,
+                        5055, 2775, -1);
+    verMejor = b.checkBox(QStringLiteral("verMejor"), QString(), 5520, 6840, 5055, 375, 79);
     verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
-    const auto fila = [&b](const QString &caption, int top, QLabel *&rotulo, QLabel *&lectura) {
-        rotulo = b.label(caption, 5520, top, 2055, 375, -1, Qt::AlignLeft | Qt::AlignVCenter);
-        lectura = b.readout(7680, top, 2895, 375, -1);
+    // One row of the best fit: a caption named rotulo<Name> and a readout named <name>.
+    const auto fila = [&b](const QString &nombre, const QString &caption, int top, QLabel *&rotulo,
+                           QLabel *&lectura) {
+        rotulo = b.label(QStringLiteral("rotulo") + nombre.at(0).toUpper() + nombre.mid(1), caption,
+                         5520, top, 2055, 375, -1, Qt::AlignLeft | Qt::AlignVCenter);
+        lectura = b.readout(nombre, 7680, top, 2895, 375, -1);
     };
-    fila(QStringLiteral("a"), 7320, rotuloMejorA, mejorA);
-    fila(QStringLiteral("c"), 7800, rotuloMejorC, mejorC);
-    fila(QStringLiteral("t0"), 8280, rotuloMejorT0, mejorT0);
-    fila(QStringLiteral("Error Cuadrático"), 8760, rotuloMejorError, mejorError);
-    fila(QStringLiteral("Paso máximo estable"), 9240, rotuloPasoMaximo, pasoMaximo);
+    fila(QStringLiteral("mejorA"), QStringLiteral("a"), 7320, rotuloMejorA, mejorA);
+    fila(QStringLiteral("mejorC"), QStringLiteral("c"), 7800, rotuloMejorC, mejorC);
+    fila(QStringLiteral("mejorT0"), QStringLiteral("t0"), 8280, rotuloMejorT0, mejorT0);
+    fila(QStringLiteral("mejorError"), QStringLiteral("Error Cuadrático"), 8760, rotuloMejorError,
+         mejorError);
+    fila(QStringLiteral("pasoMaximo"), QStringLiteral("Paso máximo estable"), 9240,
+         rotuloPasoMaximo, pasoMaximo);
 
     // Each scroll bar overlaps the top of its text box and stays visible above it.
     LSCR->raise();
@@ -288,35 +327,36 @@ void Form1::crearControles()
     b.applyTabOrder();
     nameControls(*this);
 
-    chartBlock1 = {inicio, Final,  Minimo, maximo, graf,   paso,   paso3,
-                   paso4,  Label1, Label2, Label3, Label4, Label5, Label6,
-                   Label7, Label8, label9, label10, Text1,
-                   // The panel.
-                   tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC,
-                   mejorC, rotuloMejorT0, mejorT0, rotuloMejorError, mejorError,
-                   rotuloPasoMaximo, pasoMaximo};
-    chartBlock2 = {Label14, Check1, Check2, Check3,   LSCR,     Lval,    CSCR,
-                   Cval,    TSCR,   Tval,   Para,     Picture1, Picture2, Picture3};
+    chartBlock1
+            = {inicio, Final, Minimo, maximo, graf, paso, paso3, paso4, Label1, Label2, Label3,
+               Label4, Label5, Label6, Label7, Label8, label9, label10, Text1,
+               // The panel.
+               tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
+               rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo, pasoMaximo};
+    chartBlock2 = {Label14, Check1, Check2, Check3, LSCR,     Lval,     CSCR,
+                   Cval,    TSCR,   Tval,   Para,   Picture1, Picture2, Picture3};
 }
 
 void Form1::conectarEventos()
 {
-    connect(Command5, &QPushButton::clicked, this, [this] { raiseEvent([this] { Command5_Click(); }); });
+    connect(Command5, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { Command5_Click(); }); });
     connect(paso, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso_Click(); }); });
     connect(paso3, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso3_Click(); }); });
     connect(paso4, &QPushButton::clicked, this, [this] { raiseEvent([this] { paso4_Click(); }); });
-    connect(Command1, &QPushButton::clicked, this, [this] { raiseEvent([this] { Command1_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { Command1_Click(); }); });
     connect(Recuperar, &QPushButton::clicked, this,
             [this] { raiseEvent([this] { Recuperar_Click(); }); });
     graf->onClick = [this] { graf_Click(); };
     // After the box's own stateChanged, which keeps its Value.
     connect(verMejor, &QCheckBox::stateChanged, this,
             [this] { raiseEvent([this] { verMejor_Click(); }); });
-    // The best fit depends on which parameters are held: the panel follows a
-    // change of the boxes at once, while the descent reads them at its next
-    // evaluation as before.
+    // Views depend on which parameters are held: they follow a change of the
+    // boxes at once, while the descent reads them at its next evaluation.
     for (CheckBox *box : {Check1, Check2, Check3})
-        connect(box, &QCheckBox::stateChanged, this, [this] { actualizarPanel(); });
+        connect(box, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
+    connect(this, &Form1::estadoCambiado, this, &Form1::actualizarPanel);
 
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };

@@ -7,8 +7,8 @@
 #include <exception>
 
 // The panel under the step buttons only reads the fit state. The step
-// handlers and batches record their errors in `historia`; the chart redraws
-// call actualizarPanel once at their end.
+// handlers and batches record their errors in `historia`; the panel redraws
+// on estadoCambiado, once at the end of every handler.
 
 void Form1::verMejor_Click()
 {
@@ -31,30 +31,30 @@ std::vector<double> Form1::claveDelMejor(Held held) const
                               held.a ? a : 0.0,
                               held.c ? c : 0.0,
                               held.t0 ? t0 : 0.0};
-    for (int k = 0; k < n && k < 21; ++k) {
+    for (int k = 0; k < n && k < kArrayBound; ++k) {
         clave.push_back(x.items[k]);
         clave.push_back(y.items[k]);
     }
     return clave;
 }
 
-void Form1::calcularMejor()
+const BestFit &Form1::best() const
 {
     const Held held = fijados();
     std::vector<double> clave = claveDelMejor(held);
-    if (clave == claveMejor)
-        return;
-    mejor = bestFit(parametros(), held, puntos());
-    claveMejor = std::move(clave);
+    if (clave != claveMejor) {
+        mejor = bestFit(parametros(), held, puntos());
+        claveMejor = std::move(clave);
+    }
+    return mejor;
 }
 
 void Form1::actualizarPanel() noexcept
 {
     try {
         const bool ver = verMejor->value() != 0;
-        if (ver)
-            calcularMejor();
-        const bool hay = ver && mejor.found;
+        // Read only when ticked; unticked, every readout is empty.
+        const bool hay = ver && best().found;
         auto lectura = [&](double value) {
             return !ver ? QString() : hay ? numberToText(value) : QStringLiteral("—");
         };

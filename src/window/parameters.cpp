@@ -3,17 +3,16 @@
 #include "platform/number_text.h"
 
 // Each of a, c and t0 has a scroll bar and a text box. The three members share
-// the handlers below and differ in their field, controls and mapping:
-// parameter = position / escalaBarra + origen, and back.
+// the handlers below and differ in their field, controls and bar mapping.
 
-void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
-                        double origen)
+void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja,
+                        const BarMapping &mapa)
 {
     if (ocupado)
         return;
     ocupado = true;
     enRecuperacion([&] {
-        parametro = chk(barra->value() / escalaBarra + origen);
+        parametro = mapa.parameter(barra->value());
         reiniciarHistorial();
         caja->setText(numberToText(parametro));
         pintar();
@@ -26,8 +25,8 @@ void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, dou
 // step after the one that failed, using the recovered value. A new value
 // starts the error history afresh; leaving the box unchanged (as a click on a
 // step button does) keeps it.
-void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, double escalaBarra,
-                          double origen, bool reanudarTrasFallo)
+void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja,
+                          const BarMapping &mapa, bool reanudarTrasFallo)
 {
     if (ocupado)
         return;
@@ -40,10 +39,7 @@ void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, d
                 reiniciarHistorial();
         },
         [&] { caja->setText(numberToText(parametro)); },
-        [&] {
-            barra->writeValue(
-                roundToPosition(chk(chk(escalaBarra * parametro) - escalaBarra * origen)));
-        },
+        [&] { barra->writeValue(mapa.position(parametro)); },
         [&] { pintar(); },
     };
     for (const auto &pasoCommit : pasos) {
@@ -59,17 +55,17 @@ void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, d
 
 void Form1::LSCR_Change()
 {
-    cambioBarra(a, LSCR, Lval, 10, 10);
+    cambioBarra(a, LSCR, Lval, kBarA);
 }
 
 void Form1::CSCR_Change()
 {
-    cambioBarra(c, CSCR, Cval, 10, 0);
+    cambioBarra(c, CSCR, Cval, kBarC);
 }
 
 void Form1::TSCR_Change()
 {
-    cambioBarra(t0, TSCR, Tval, 5, 0);
+    cambioBarra(t0, TSCR, Tval, kBarT0);
 }
 
 void Form1::Lval_KeyPress(int16_t &KeyAscii)
@@ -92,15 +88,15 @@ void Form1::Tval_KeyPress(int16_t &KeyAscii)
 
 void Form1::Lval_LostFocus()
 {
-    confirmarCaja(a, LSCR, Lval, 10, 10, false);
+    confirmarCaja(a, LSCR, Lval, kBarA, false);
 }
 
 void Form1::Cval_LostFocus()
 {
-    confirmarCaja(c, CSCR, Cval, 10, 0, true);
+    confirmarCaja(c, CSCR, Cval, kBarC, true);
 }
 
 void Form1::Tval_LostFocus()
 {
-    confirmarCaja(t0, TSCR, Tval, 5, 0, false);
+    confirmarCaja(t0, TSCR, Tval, kBarT0, false);
 }

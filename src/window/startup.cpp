@@ -7,13 +7,13 @@ void Form1::Form_Load()
     ocupado = true;
     modoDatos = true;
     graf->setBackColor(qbColor(VerdeClaro));
-    a = 5.0;
-    c = 1.0;
+    a = kStart.a;
+    c = kStart.c;
     // These writes raise the bars' Change, which finds `ocupado` set.
-    CSCR->writeValue(10);
-    LSCR->writeValue(-50);
-    t0 = 0.0;
-    escala = 10.0;
+    CSCR->writeValue(kBarC.position(c));
+    LSCR->writeValue(kBarA.position(a));
+    t0 = kStart.t0;
+    escala = kStartScale;
     showChartBlock1(false);
     showChartBlock2(false);
     ocupado = false;
@@ -29,7 +29,7 @@ void Form1::showChartBlock1(bool visible)
 
 void Form1::showGrid(bool visible)
 {
-    for (i = 0; i <= 19; ++i) {
+    for (i = 0; i <= kLastRow; ++i) {
         xv(i)->setVisible(visible);
         yv(i)->setVisible(visible);
     }
