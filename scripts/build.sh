@@ -2,5 +2,5 @@
 # Configures and builds the program in build/ (Release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2
+cmake --preset release >/dev/null
+cmake --build --preset release

@@ -9,7 +9,7 @@ packages=(
     libbenchmark-dev
     libeigen3-dev qt6-svg-dev
     dpkg-dev appstream
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev clang-format-14
     fonts-liberation fonts-dejavu-core
     xvfb xauth imagemagick time desktop-file-utils
 )

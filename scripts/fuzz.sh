@@ -12,11 +12,9 @@ seconds="${FUZZ_SECONDS:-30}"
 build="$root/build-fuzz"
 targets=(fuzz_number_text fuzz_datafile)
 
-cmake -S "$root" -B "$build" \
-    -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DAJUSTE_BUILD_TESTS=OFF -DAJUSTE_BUILD_BENCH=OFF -DAJUSTE_FUZZ=ON >/dev/null
-cmake --build "$build" --target "${targets[@]}" -j2
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

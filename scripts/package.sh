@@ -9,10 +9,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-package"
 # Nothing but the program goes into the package, so nothing else is built:
 # with the install rule's dependency on "all" skipped, cpack builds no tests.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DAJUSTE_BUILD_TESTS=OFF -DAJUSTE_BUILD_BENCH=OFF \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$build" --target ajuste -j2
+cd "$root"
+cmake --preset package >/dev/null
+cmake --build --preset package
 rm -f "$build"/ajuste_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 ls "$build"/ajuste_*.deb

@@ -7,7 +7,8 @@ set -euo pipefail
 here="$(pwd)"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" --target ajuste -j2
+cd "$root"
+cmake --preset release >/dev/null
+cmake --build --preset release --target ajuste
 cd "$here"
 exec "$root/build/ajuste" "$@"

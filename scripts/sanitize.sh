@@ -7,15 +7,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 
 build="$root/build-asan"
-flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-
-cmake -S "$root" -B "$build" \
-    -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS="$flags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$flags" \
-    -DAJUSTE_BUILD_TESTS=ON -DAJUSTE_BUILD_BENCH=OFF -DAJUSTE_FUZZ=OFF >/dev/null
-cmake --build "$build" -j2
+cd "$root"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
 
 # Every report goes to a file of its own (report.<pid>), shown at the end, so
 # that none goes unseen even where a process's exit status would hide it.

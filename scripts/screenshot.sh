@@ -4,8 +4,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" --target ajuste_screenshot -j2
+cd "$root"
+cmake --preset release >/dev/null
+cmake --build --preset release --target ajuste_screenshot
 export QT_QPA_PLATFORM=offscreen
 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view.png"
 QT_SCALE_FACTOR=2 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view@2x.png"
