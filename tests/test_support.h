@@ -1,30 +1,15 @@
 #pragma once
 
+#include "core_support.h"
 #include "platform/message_box.h"
+#include "platform/number_text.h"
 #include "window/form1.h"
 
 #include <QLocale>
+#include <QPushButton>
 #include <QStringList>
-#include <QtTest>
 
-#include <cmath>
 #include <memory>
-
-// Relative-plus-absolute tolerance for doubles.
-inline bool near(double actual, double expected, double relative = 1e-5, double absolute = 1e-9)
-{
-    return std::fabs(actual - expected) <= absolute + relative * std::fabs(expected);
-}
-
-#define QCOMPARE_NEAR(actual, expected)                                                            \
-    do {                                                                                           \
-        const double a_ = (actual), e_ = (expected);                                               \
-        if (!near(a_, e_))                                                                         \
-            QFAIL(qPrintable(QStringLiteral("%1 is %2, expected %3")                               \
-                                 .arg(QStringLiteral(#actual))                                     \
-                                 .arg(a_, 0, 'g', 17)                                              \
-                                 .arg(e_, 0, 'g', 17)));                                           \
-    } while (false)
 
 // Records every message box instead of showing it; the handler goes on as if
 // OK had been pressed.
@@ -73,6 +58,24 @@ inline std::unique_ptr<Form1> chartView(const QStringList &t = {"0", "1"},
     fillGrid(*form, t, y);
     form->Command5_Click();
     return form;
+}
+
+// The chart view over a sample's points, typed as the program writes numbers.
+inline std::unique_ptr<Form1> chartView(const Sample &sample)
+{
+    QLocale::setDefault(kSpanish);
+    QStringList t, y;
+    for (size_t k = 0; k < sample.t.size(); ++k) {
+        t << numberToText(sample.t[k]);
+        y << numberToText(sample.y[k]);
+    }
+    return chartView(t, y);
+}
+
+// The button of one step, of 100 or of 10000.
+inline QPushButton *stepButton(Form1 &form, int steps)
+{
+    return steps == 1 ? form.paso : steps == 100 ? form.paso3 : form.paso4;
 }
 
 // A chart-view state set field by field: the start-up curve and the given points.

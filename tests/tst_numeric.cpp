@@ -1,5 +1,6 @@
 // The numeric core on its own: no application object, no window.
 
+#include "core_support.h"
 #include "numeric/descent.h"
 #include "numeric/error_history.h"
 #include "numeric/fault.h"
@@ -14,21 +15,6 @@
 #include <vector>
 
 namespace {
-
-bool near(double actual, double expected)
-{
-    return std::fabs(actual - expected) <= 1e-9 + 1e-5 * std::fabs(expected);
-}
-
-bool faults(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Fault &) {
-        return true;
-    }
-    return false;
-}
 
 // An expected value that says "this call faults".
 const double kFaults = qQNaN();
@@ -57,21 +43,11 @@ bool behaves(int which, const Parameters &p, double t, double expected)
     }
 }
 
-// The twenty points the descent is benchmarked on: a = 8, c = 0.9, t0 = 6 at
-// t = 0..19 with a small fixed perturbation.
-struct Twenty
+// The twenty points the descent is benchmarked on, with a small perturbation.
+Sample twenty()
 {
-    double t[21]{};
-    double y[21]{};
-    Twenty()
-    {
-        for (int k = 0; k < 20; ++k) {
-            t[k] = k;
-            y[k] = 8.0 / (1.0 + std::exp(-0.9 * (k - 6.0))) + 0.05 * ((k * 7) % 5 - 2);
-        }
-    }
-    Points points(int n = 20) const { return {t, y, n}; }
-};
+    return logisticSample(8, 0.9, 6, 20, 0.05);
+}
 
 } // namespace
 
@@ -170,7 +146,7 @@ private slots:
 
     void heldParametersSumToZero()
     {
-        const Twenty data;
+        const Sample data = twenty();
         Sums sums;
         sumErrors({5, 1, 0}, {true, false, true}, data.points(), sums);
         QCOMPARE(sums.L, 0.0);
@@ -187,7 +163,7 @@ private slots:
         QTest::addColumn<int>("updates");
         // The error at the start parameters over the twenty points.
         Sums start;
-        sumErrors({5, 1, 0}, {}, Twenty().points(), start);
+        sumErrors({5, 1, 0}, {}, twenty().points(), start);
         QTest::newRow("a small step runs all 100 iterations")
                 << 0.001 << start.E << 100 << false << 100;
         QTest::newRow("an error before the batch below the first stops at once, with no update")
@@ -203,7 +179,7 @@ private slots:
         QFETCH(int, evaluations);
         QFETCH(bool, stopped);
         QFETCH(int, updates);
-        const Twenty data;
+        const Sample data = twenty();
         Parameters batch{5, 1, 0};
         Sums sums;
         std::vector<double> seen;

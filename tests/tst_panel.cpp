@@ -14,23 +14,6 @@ namespace {
 
 const QString kDash = QStringLiteral("—");
 
-// Twenty points of a = 8, c = 0,9, t0 = 6, written as the program writes numbers.
-std::unique_ptr<Form1> knownCurve()
-{
-    QLocale::setDefault(kSpanish);
-    QStringList t, y;
-    for (int k = 0; k < 20; ++k) {
-        t << numberToText(k);
-        y << numberToText(8 / (1 + std::exp(-0.9 * (k - 6))));
-    }
-    return chartView(t, y);
-}
-
-QPushButton *stepButton(Form1 &form, int steps)
-{
-    return steps == 1 ? form.paso : steps == 100 ? form.paso3 : form.paso4;
-}
-
 QStringList readouts(const Form1 &form)
 {
     return {form.mejorA->text(), form.mejorC->text(), form.mejorT0->text(),
@@ -192,7 +175,7 @@ private slots:
         QFETCH(bool, ticked);
         QFETCH(QList<double>, expected);
         MessageRecorder messages;
-        auto form = knownPoints ? knownCurve() : chartView();
+        auto form = knownPoints ? chartView(logisticSample()) : chartView();
         form->Check1->setValue(held >= 1);
         form->Check2->setValue(held >= 3);
         form->Check3->setValue(held >= 3);
@@ -224,7 +207,7 @@ private slots:
     // when the points do: ticking a box refits at once, with no redraw.
     void movingAHeldParameterRefits()
     {
-        auto form = knownCurve();
+        auto form = chartView(logisticSample());
         form->verMejor->setValue(1);
         QVERIFY(form->mejorA->text() != QStringLiteral("5"));
         form->Check1->setValue(1);
@@ -254,7 +237,7 @@ private slots:
         MessageRecorder messages;
         std::unique_ptr<Form1> forms[2];
         for (int ticked = 0; ticked < 2; ++ticked) {
-            forms[ticked] = knownCurve();
+            forms[ticked] = chartView(logisticSample());
             Form1 &form = *forms[ticked];
             form.verMejor->setValue(ticked);
             form.LSCR->setValue(-45);

@@ -11,16 +11,6 @@
 
 namespace {
 
-bool faults(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Fault &) {
-        return true;
-    }
-    return false;
-}
-
 // The reader a row of readsNumbers uses.
 constexpr int SpanishText = 0, CText = 1, CountLine = 2;
 

@@ -10,11 +10,6 @@
 
 namespace {
 
-QPushButton *stepButton(Form1 &form, int steps)
-{
-    return steps == 1 ? form.paso : steps == 100 ? form.paso3 : form.paso4;
-}
-
 // A display read back as a number; NaN, which fails every comparison, when it
 // is blank or unreadable.
 double shown(const QString &text)
@@ -171,13 +166,7 @@ private slots:
     void tenThousandStepsFitAKnownCurve()
     {
         MessageRecorder messages;
-        QLocale::setDefault(kSpanish);
-        QStringList t, y;
-        for (int k = 0; k < 20; ++k) {
-            t << numberToText(k);
-            y << numberToText(8 / (1 + std::exp(-0.9 * (k - 6))));
-        }
-        auto form = chartView(t, y);
+        auto form = chartView(logisticSample());
         const double before = form->errorCuad;
         form->Text1->setText("0,0010");
         form->paso4->click();
