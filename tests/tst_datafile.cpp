@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -307,50 +306,35 @@ void tst_DataFile::restoreInChartViewEndsAsGrafica()
         file += text.toLatin1() + "\r\n";
     writeDatos(file);
     MessageRecorder messages;
-    std::unique_ptr<Form1> forms[2];
-    QStringList seen[2];
-    for (auto &form : forms) {
-        form = chartView({"1", "2", "3"}, {"2", "4", "6"});
-        form->paso_Click();
-        QVERIFY(form->historia.count() > 0);
-        messages.texts.clear();
-    }
-    forms[0]->Recuperar_Click();
-    seen[0] = messages.texts;
-    messages.texts.clear();
-    forms[1]->Command5_Click();
-    for (int k = 0; k < 20; ++k) {
-        forms[1]->xv(k)->setText(texts.value(2 * k));
-        forms[1]->yv(k)->setText(texts.value(2 * k + 1));
-    }
-    forms[1]->Command5_Click();
-    seen[1] = messages.texts;
+    auto restored = chartView({"1", "2", "3"}, {"2", "4", "6"});
+    auto typed = chartView({"1", "2", "3"}, {"2", "4", "6"});
+    restored->paso_Click();
+    typed->paso_Click();
+    QVERIFY(restored->historia.count() > 0);
 
-    QCOMPARE(seen[0], seen[1]);
-    const Form1 &restored = *forms[0], &typed = *forms[1];
-    QCOMPARE(restored.modoDatos, typed.modoDatos);
-    QCOMPARE(restored.Command5->text(), typed.Command5->text());
-    QVERIFY(!restored.ocupado);
-    QCOMPARE(restored.n, typed.n);
+    restored->Recuperar_Click();
+    const QStringList seen = std::exchange(messages.texts, {});
+    typed->Command5_Click();
     for (int k = 0; k < 20; ++k) {
-        if (k < typed.n) {
-            QCOMPARE(restored.x(k), typed.x(k));
-            QCOMPARE(restored.y(k), typed.y(k));
-        }
-        QCOMPARE(restored.xv(k)->backColor(), typed.xv(k)->backColor());
+        typed->xv(k)->setText(texts.value(2 * k));
+        typed->yv(k)->setText(texts.value(2 * k + 1));
     }
-    QCOMPARE(restored.mediaY, typed.mediaY);
-    QCOMPARE(restored.historia.count(), typed.historia.count());
-    QCOMPARE(restored.label9->text(), typed.label9->text());
-    QCOMPARE(restored.label10->backColor(), typed.label10->backColor());
-    QCOMPARE(restored.graf->image(), typed.graf->image());
-    if (typed.modoDatos)
+    typed->Command5_Click();
+    QCOMPARE(seen, messages.texts);
+    QCOMPARE(restored->modoDatos, typed->modoDatos);
+    QVERIFY(!restored->ocupado);
+    QCOMPARE(restored->n, typed->n);
+    for (int k = 0; k < 20; ++k)
+        QCOMPARE(restored->xv(k)->backColor(), typed->xv(k)->backColor());
+    QCOMPARE(restored->mediaY, typed->mediaY);
+    QCOMPARE(restored->historia.count(), typed->historia.count());
+    QCOMPARE(restored->label9->text(), typed->label9->text());
+    QCOMPARE(restored->graf->image(), typed->graf->image());
+    if (typed->modoDatos)
         return;
-    forms[0]->paso_Click();
-    forms[1]->paso_Click();
-    QCOMPARE(restored.errorCuad, typed.errorCuad);
-    QCOMPARE(restored.label9->text(), typed.label9->text());
-    QCOMPARE(restored.a, typed.a);
+    restored->paso_Click();
+    typed->paso_Click();
+    QCOMPARE(restored->errorCuad, typed->errorCuad);
 }
 
 void tst_DataFile::refusedRestoreChangesNothing_data()
@@ -538,41 +522,36 @@ void tst_DataFile::failedSaveKeepsOldFile()
 
 void tst_DataFile::saveReplacesLinkPlantedAfterCheck_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QByteArray>("place");
+    QTest::addColumn<bool>("followed");
+    QTest::addColumn<int>("oldMode");
     QTest::addColumn<int>("mode");
     const mode_t mask = umask(0);
     umask(mask);
     QTest::newRow("no file yet: a new one with the umask's mode")
-            << int(Missing) << QByteArray("datos.txt") << int(0666 & ~mask);
-    QTest::newRow("an old file, whose mode the new one keeps")
-            << int(GoodFile) << QByteArray("datos.txt") << 0640;
+            << false << 0 << int(0666 & ~mask);
+    QTest::newRow("an old file, whose mode the new one keeps") << false << 0640 << 0640;
     QTest::newRow("the user's own link: the file it leads to, in its folder")
-            << int(LinkToZero) << QByteArray("otra/datos.txt") << 0604;
+            << true << 0604 << 0604;
 }
 
 // Between the check of where the name leads and the write, a link to a file
-// of the user's takes the place of the file: the save replaces the link.
+// of the user's takes the file's place: the save replaces the link.
 void tst_DataFile::saveReplacesLinkPlantedAfterCheck()
 {
-    QFETCH(int, kind);
-    QFETCH(QByteArray, place);
+    QFETCH(bool, followed);
+    QFETCH(int, oldMode);
     QFETCH(int, mode);
     auto form = makeForm(kSpanish);
     MessageRecorder messages;
     fillGrid(*form, {"1", "2"}, {"3", "4"});
     writeDatos("secreto\r\n");
     QVERIFY(QFile::rename("datos.txt", "victima.txt"));
-    if (kind == LinkToZero) {
-        QVERIFY(QDir().mkdir("otra"));
-        QCOMPARE(symlink("otra/datos.txt", "datos.txt"), 0);
-    } else {
-        QCOMPARE(makeDatos(Datos(kind)), QByteArray());
-    }
-    if (kind != Missing) {
+    const QByteArray place = followed ? "otra/datos.txt" : "datos.txt";
+    if (followed)
+        QVERIFY(QDir().mkdir("otra") && symlink("otra/datos.txt", "datos.txt") == 0);
+    if (oldMode) {
         QFile old(QString::fromLatin1(place));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        QCOMPARE(fchmod(old.handle(), mode_t(mode)), 0);
+        QVERIFY(old.open(QIODevice::WriteOnly) && fchmod(old.handle(), mode_t(oldMode)) == 0);
     }
     const QByteArray victimBefore = snapshot("victima.txt");
     const QByteArray victim = QFile::encodeName(dir->filePath("victima.txt"));
@@ -586,18 +565,15 @@ void tst_DataFile::saveReplacesLinkPlantedAfterCheck()
     QCOMPARE(messages.texts, QStringList());
     QCOMPARE(snapshot("victima.txt"), victimBefore);
     struct stat info = {};
-    QCOMPARE(lstat(place.constData(), &info), 0);
-    QVERIFY(S_ISREG(info.st_mode));
+    QVERIFY(lstat(place.constData(), &info) == 0 && S_ISREG(info.st_mode));
     QCOMPARE(int(info.st_mode & 07777), mode);
     QCOMPARE(readDatos(QString::fromLatin1(place)), QByteArray(" 2 \r\n1\r\n3\r\n2\r\n4\r\n"));
     // Nothing left behind: no temporary beside the file or beside the link.
-    QStringList expected {"datos.txt", "victima.txt"};
-    if (kind == LinkToZero) {
-        expected.insert(1, "otra");
-        QCOMPARE(QDir("otra").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList {"datos.txt"});
-    }
+    const QStringList expected = followed ? QStringList {"datos.txt", "otra", "victima.txt"}
+                                          : QStringList {"datos.txt", "victima.txt"};
     QCOMPARE(entriesHere(), expected);
+    QCOMPARE(QDir("otra").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             followed ? QStringList {"datos.txt"} : QStringList {});
 }
 
 QTEST_MAIN(tst_DataFile)
