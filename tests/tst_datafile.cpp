@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "datafile/data_path.h"
 #include "platform/palette.h"
 
 #include <QDir>
@@ -88,7 +89,8 @@ enum Datos {
     LinkToZero,
     LinkToFifo,
     DanglingLink,
-    ForeignLink
+    ForeignLink,
+    ForeignFolderLink
 };
 
 const QByteArray kGoodFile(" 5 \r\n0\r\n1\r\n1\r\n2\r\n2\r\n3\r\n3\r\n4\r\n4\r\n5\r\n");
@@ -131,19 +133,23 @@ QByteArray makeDatos(Datos kind)
                      "mkfifo and symlink");
     case DanglingLink:
         return check(symlink("ninguno.txt", "datos.txt") == 0, "symlink");
-    case ForeignLink: {
-        // A good point file elsewhere, behind a link that someone else owns.
+    case ForeignLink:
+    case ForeignFolderLink: {
+        // A good point file elsewhere, behind a link that someone else owns:
+        // the file's own name, or a folder on the way through the user's link.
         if (!root)
             return "root";
         QFile file("otra/datos.txt");
+        const bool folder = kind == ForeignFolderLink;
+        const char *planted = folder ? "via" : "datos.txt";
         const QByteArray made
                 = check(mkdir("otra", 0755) == 0 && file.open(QIODevice::WriteOnly)
                                 && file.write(kGoodFile) == kGoodFile.size() && file.flush()
-                                && symlink("otra/datos.txt", "datos.txt") == 0,
+                                && symlink(folder ? "otra" : "otra/datos.txt", planted) == 0
+                                && (!folder || symlink("via/datos.txt", "datos.txt") == 0),
                         "a file and a link to it");
-        return made.isEmpty()
-                ? privileged(lchown("datos.txt", kOtherUser, kOtherUser) == 0, "lchown")
-                : made;
+        return made.isEmpty() ? privileged(lchown(planted, kOtherUser, kOtherUser) == 0, "lchown")
+                              : made;
     }
     }
     return "unknown kind";
@@ -162,6 +168,8 @@ private slots:
     void savesAndRestoresGrid_data();
     void savesAndRestoresGrid();
     void restoreTouchesNothingElse();
+    void restoreInChartViewEndsAsGrafica_data();
+    void restoreInChartViewEndsAsGrafica();
     void refusedRestoreChangesNothing_data();
     void refusedRestoreChangesNothing();
     void refusedSaveKeepsOldFile_data();
@@ -169,6 +177,8 @@ private slots:
     void followsLinksOfUserOrFolderOwner_data();
     void followsLinksOfUserOrFolderOwner();
     void failedSaveKeepsOldFile();
+    void saveReplacesLinkPlantedAfterCheck_data();
+    void saveReplacesLinkPlantedAfterCheck();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -247,8 +257,10 @@ void tst_DataFile::restoreTouchesNothingElse()
     auto form = makeForm(kSpanish);
     MessageRecorder messages;
     fillGrid(*form, {"2", "3"}, {"5", "6"});
+    // The chart drawn, then the data view: there the restore changes only texts and count.
     form->Command5_Click();
-    QVERIFY(!form->modoDatos);
+    form->Command5_Click();
+    QVERIFY(form->modoDatos);
     const QPoint oldPoint = chartPixel(*form, 2, 5);
     const QPoint newPoint = chartPixel(*form, 8, 2);
     QCOMPARE(form->graf->image().pixelColor(oldPoint), qbColor(Azul));
@@ -266,8 +278,63 @@ void tst_DataFile::restoreTouchesNothingElse()
     QCOMPARE(form->xv(2)->backColor(), qbColor(GrisClaro));
     QCOMPARE(form->graf->image().pixelColor(oldPoint), qbColor(Azul));
     QCOMPARE(form->graf->image().pixelColor(newPoint), beforeAtNewPoint);
-    QVERIFY(!form->modoDatos);
+    QVERIFY(form->modoDatos);
     QCOMPARE(messages.texts, QStringList());
+}
+
+void tst_DataFile::restoreInChartViewEndsAsGrafica_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QStringList eight;
+    for (int k = 1; k <= 8; ++k)
+        eight << QString::number(k) << QString::number(k);
+    QTest::newRow("eight points replace three typed ones") << eight;
+    QTest::newRow("a t that does not read ends the points after row 2")
+            << QStringList {"1", "1", "2", "2", "x", "3", "4", "4"};
+    QTest::newRow("a file of no point goes back to the grid with the message") << QStringList {};
+    QTest::newRow("y values that cancel out end in the recovery")
+            << QStringList {"0", "1", "1", "-1"};
+}
+
+// A restore in the chart view leaves the window as going back to the table,
+// typing the file's texts and pressing "Gráfica" does; so does the next step.
+void tst_DataFile::restoreInChartViewEndsAsGrafica()
+{
+    QFETCH(QStringList, texts);
+    QByteArray file = ' ' + QByteArray::number(texts.size() / 2) + " \r\n";
+    for (const QString &text : texts)
+        file += text.toLatin1() + "\r\n";
+    writeDatos(file);
+    MessageRecorder messages;
+    auto restored = chartView({"1", "2", "3"}, {"2", "4", "6"});
+    auto typed = chartView({"1", "2", "3"}, {"2", "4", "6"});
+    restored->paso_Click();
+    typed->paso_Click();
+    QVERIFY(restored->historia.count() > 0);
+
+    restored->Recuperar_Click();
+    const QStringList seen = std::exchange(messages.texts, {});
+    typed->Command5_Click();
+    for (int k = 0; k < 20; ++k) {
+        typed->xv(k)->setText(texts.value(2 * k));
+        typed->yv(k)->setText(texts.value(2 * k + 1));
+    }
+    typed->Command5_Click();
+    QCOMPARE(seen, messages.texts);
+    QCOMPARE(restored->modoDatos, typed->modoDatos);
+    QVERIFY(!restored->ocupado);
+    QCOMPARE(restored->n, typed->n);
+    for (int k = 0; k < 20; ++k)
+        QCOMPARE(restored->xv(k)->backColor(), typed->xv(k)->backColor());
+    QCOMPARE(restored->mediaY, typed->mediaY);
+    QCOMPARE(restored->historia.count(), typed->historia.count());
+    QCOMPARE(restored->label9->text(), typed->label9->text());
+    QCOMPARE(restored->graf->image(), typed->graf->image());
+    if (typed->modoDatos)
+        return;
+    restored->paso_Click();
+    typed->paso_Click();
+    QCOMPARE(restored->errorCuad, typed->errorCuad);
 }
 
 void tst_DataFile::refusedRestoreChangesNothing_data()
@@ -287,6 +354,8 @@ void tst_DataFile::refusedRestoreChangesNothing_data()
     QTest::newRow("a folder") << int(Folder) << QByteArray() << "es una carpeta";
     QTest::newRow("a link another user planted is not followed")
             << int(ForeignLink) << QByteArray() << "enlace de otro usuario";
+    QTest::newRow("nor one on the way to the file")
+            << int(ForeignFolderLink) << QByteArray() << "pasa por un enlace de otro usuario";
     QTest::newRow("a first line without digits is not a point file")
             << int(GoodFile) << QByteArray("abc\r\n1\r\n2\r\n") << "no es un archivo de puntos";
     QTest::newRow("a file larger than a point file can be")
@@ -344,6 +413,8 @@ void tst_DataFile::refusedSaveKeepsOldFile_data()
             << int(LinkToFifo) << five << five << "lleva a «tuberia», que es una tubería";
     QTest::newRow("a link another user planted is not written through")
             << int(ForeignLink) << five << five << "enlace de otro usuario";
+    QTest::newRow("nor one on the way to the file")
+            << int(ForeignFolderLink) << five << five << "pasa por un enlace de otro usuario";
 }
 
 void tst_DataFile::refusedSaveKeepsOldFile()
@@ -439,6 +510,70 @@ void tst_DataFile::failedSaveKeepsOldFile()
              qPrintable(messages.texts.join(" | ")));
     QCOMPARE(readDatos(), old);
     QCOMPARE(entriesHere(), QStringList {"datos.txt"});
+
+    // A folder put in the file's place after the check defeats the rename.
+    dataFileCheckedHook = [] { QDir().remove("datos.txt") && QDir().mkdir("datos.txt"); };
+    form->Command1_Click();
+    dataFileCheckedHook = nullptr;
+    QCOMPARE(messages.texts.size(), 2);
+    QVERIFY(QFileInfo("datos.txt").isDir());
+    QCOMPARE(entriesHere(), QStringList {"datos.txt"});
+}
+
+void tst_DataFile::saveReplacesLinkPlantedAfterCheck_data()
+{
+    QTest::addColumn<bool>("followed");
+    QTest::addColumn<int>("oldMode");
+    QTest::addColumn<int>("mode");
+    const mode_t mask = umask(0);
+    umask(mask);
+    QTest::newRow("no file yet: a new one with the umask's mode")
+            << false << 0 << int(0666 & ~mask);
+    QTest::newRow("an old file, whose mode the new one keeps") << false << 0640 << 0640;
+    QTest::newRow("the user's own link: the file it leads to, in its folder")
+            << true << 0604 << 0604;
+}
+
+// Between the check of where the name leads and the write, a link to a file
+// of the user's takes the file's place: the save replaces the link.
+void tst_DataFile::saveReplacesLinkPlantedAfterCheck()
+{
+    QFETCH(bool, followed);
+    QFETCH(int, oldMode);
+    QFETCH(int, mode);
+    auto form = makeForm(kSpanish);
+    MessageRecorder messages;
+    fillGrid(*form, {"1", "2"}, {"3", "4"});
+    writeDatos("secreto\r\n");
+    QVERIFY(QFile::rename("datos.txt", "victima.txt"));
+    const QByteArray place = followed ? "otra/datos.txt" : "datos.txt";
+    if (followed)
+        QVERIFY(QDir().mkdir("otra") && symlink("otra/datos.txt", "datos.txt") == 0);
+    if (oldMode) {
+        QFile old(QString::fromLatin1(place));
+        QVERIFY(old.open(QIODevice::WriteOnly) && fchmod(old.handle(), mode_t(oldMode)) == 0);
+    }
+    const QByteArray victimBefore = snapshot("victima.txt");
+    const QByteArray victim = QFile::encodeName(dir->filePath("victima.txt"));
+    dataFileCheckedHook = [&] {
+        unlink(place.constData());
+        QCOMPARE(symlink(victim.constData(), place.constData()), 0);
+    };
+    const auto unhook = qScopeGuard([] { dataFileCheckedHook = nullptr; });
+
+    form->Command1_Click();
+    QCOMPARE(messages.texts, QStringList());
+    QCOMPARE(snapshot("victima.txt"), victimBefore);
+    struct stat info = {};
+    QVERIFY(lstat(place.constData(), &info) == 0 && S_ISREG(info.st_mode));
+    QCOMPARE(int(info.st_mode & 07777), mode);
+    QCOMPARE(readDatos(QString::fromLatin1(place)), QByteArray(" 2 \r\n1\r\n3\r\n2\r\n4\r\n"));
+    // Nothing left behind: no temporary beside the file or beside the link.
+    const QStringList expected = followed ? QStringList {"datos.txt", "otra", "victima.txt"}
+                                          : QStringList {"datos.txt", "victima.txt"};
+    QCOMPARE(entriesHere(), expected);
+    QCOMPARE(QDir("otra").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             followed ? QStringList {"datos.txt"} : QStringList {});
 }
 
 QTEST_MAIN(tst_DataFile)

@@ -5,7 +5,6 @@
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -67,28 +66,14 @@ QStringList textosTomados(const Form1 &form)
     return textos;
 }
 
-// Written beside the old file and renamed over it, so a failed save leaves
-// the previous file whole. A write that runs out of room can end part-way;
-// flush() reports it where commit() alone would not.
-bool escribir(const QString &ruta, const QByteArray &bytes)
-{
-    QSaveFile archivo(ruta);
-    return archivo.open(QIODevice::WriteOnly) && archivo.write(bytes) == bytes.size()
-            && archivo.flush() && archivo.commit();
-}
-
 } // namespace
 
 void Form1::guardar()
 {
     capturar();
     QString motivo = motivoParaNoGuardar(*this);
-    if (motivo.isEmpty()) {
-        const DataPath destino = resolveDataPath(kNombreArchivo);
-        motivo = destino.refusal;
-        if (motivo.isEmpty() && !escribir(destino.path, pointFileBytes(textosTomados(*this))))
-            motivo = QStringLiteral("no se puede escribir el archivo");
-    }
+    if (motivo.isEmpty())
+        motivo = writeDataFile(kNombreArchivo, pointFileBytes(textosTomados(*this)));
     if (!motivo.isEmpty())
         msgBox(this, QStringLiteral("No se pudo guardar datos.txt: ") + motivo);
 }
@@ -100,6 +85,12 @@ void Form1::Command1_Click()
 
 void Form1::Recuperar_Click()
 {
+    // In the chart view a restore redraws, which must wait for a handler that
+    // is still midway (its busy flag set).
+    const bool enGrafica = !modoDatos;
+    if (enGrafica && ocupado)
+        return;
+
     // Everything is read and checked before anything changes, so a refused
     // file leaves the grid and the count as they were.
     const int largo = xv(0)->maxLength();
@@ -115,5 +106,16 @@ void Form1::Recuperar_Click()
     for (int k = 0; k <= kLastRow; ++k) {
         xv(k)->setText(k < n ? archivo.texts.at(2 * k) : QString());
         yv(k)->setText(k < n ? archivo.texts.at(2 * k + 1) : QString());
+    }
+
+    // The chart on screen must show, and the steps fit, the restored points,
+    // not the count of the new ones over the values of the old. In the data
+    // view the next "Gráfica" captures them.
+    if (enGrafica) {
+        // Going back to the grid (no point restored) hides a parameter box that
+        // may hold the focus; its LostFocus finds the flag set.
+        ocupado = true;
+        entrarEnGrafica();
+        ocupado = false;
     }
 }

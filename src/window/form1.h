@@ -149,6 +149,7 @@ public:
     // ---- Window: start-up and view switch
     void Form_Load();
     void Command5_Click();
+    void entrarEnGrafica();
     void showView(bool grafica);
     void showChartBlock1(bool visible);
     void showGrid(bool visible);

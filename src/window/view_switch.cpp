@@ -24,9 +24,18 @@ void Form1::Command5_Click()
         showView(false);
         return;
     }
+    entrarEnGrafica();
+}
 
+// Capture the grid and show the chart of what it holds: from the data view on
+// "Gráfica", and again in the chart view when the grid's texts are replaced.
+// With no point the message is shown over the data view.
+void Form1::entrarEnGrafica()
+{
     capturar();
     if (n == 0) {
+        if (!modoDatos)
+            showView(false);
         msgBox(this, QStringLiteral("no hay datos introducidos"));
         return;
     }
