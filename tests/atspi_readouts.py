@@ -3,7 +3,7 @@
 
 Run by atspi_readouts.sh inside a private D-Bus session, with the program
 already started. Drives the program the way an assistive technology can
-(texts typed into the grid's cells, the buttons' and the check box's actions),
+(texts written into the grid's cells, the buttons' and the check box's actions),
 then reads each readout's name and its text through the Text interface, and
 follows a change of figure as a text-changed event.
 
@@ -25,7 +25,7 @@ READOUTS = [
 
 
 def application(pid):
-    for _ in range(100):
+    for _ in range(300):
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.get_process_id() == pid and app.childCount:
                 return app
@@ -40,7 +40,7 @@ def objects(node):
             yield from objects(child)
 
 
-def find(app, name, role, wait=5.0):
+def find(app, name, role, wait=20.0):
     deadline = time.monotonic() + wait
     while True:
         for acc in objects(app):
@@ -68,7 +68,7 @@ def text_of(acc):
     return text.getText(0, text.characterCount)
 
 
-def wait_for_text(acc, wait=5.0):
+def wait_for_text(acc, wait=20.0):
     deadline = time.monotonic() + wait
     while not text_of(acc) and time.monotonic() < deadline:
         time.sleep(0.1)
@@ -101,13 +101,18 @@ def main():
     def heard(event):
         if event.source == label6:
             inserted.append(event.any_data)
+            pyatspi.Registry.stop()
 
     pyatspi.Registry.registerEventListener(heard, "object:text-changed:insert")
     step = find(app, "Un paso", pyatspi.ROLE_PUSH_BUTTON)
+    a = find(app, "a", pyatspi.ROLE_TEXT)
+    start = text_of(a)
     act(step, "Press")
-    time.sleep(0.5)
+    deadline = time.monotonic() + 20
+    while text_of(a) == start and time.monotonic() < deadline:
+        time.sleep(0.1)
     act(step, "Press")
-    GLib.timeout_add(2000, pyatspi.Registry.stop)
+    GLib.timeout_add(20000, pyatspi.Registry.stop)
     pyatspi.Registry.start()
     after = text_of(label6)
     print("Label6 after two steps: text=%r, heard inserted %r" % (after, inserted))

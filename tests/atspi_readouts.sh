@@ -14,7 +14,7 @@ done
 exec dbus-run-session -- bash -s "$here" "$program" <<'INNER'
 set -eu
 here=$1 program=$2
-work=$(mktemp -d)
+work=$(mktemp -d) app= xvfb=
 trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 # Xvfb picks a free display and writes its number once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -26,5 +26,5 @@ dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus
 # The empty folder holds no datos.txt; the C locale writes points as "0.4".
 LC_ALL=C.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$program" "$work" \
     >"$work/program.log" 2>&1 & app=$!
-/usr/bin/python3 "$here/atspi_readouts.py" "$app"
+/usr/bin/python3 "$here/atspi_readouts.py" "$app" || { cat "$work/program.log"; exit 1; }
 INNER
