@@ -64,17 +64,17 @@ struct Builder
     }
 
     // A label that looks like a read-only field: window colours, single border.
-    QLabel *readout(int left, int top, int width, int height, int tabIndex)
+    Readout *readout(int left, int top, int width, int height, int tabIndex)
     {
-        QLabel *control = label(QString(), left, top, width, height, tabIndex,
-                                Qt::AlignLeft | Qt::AlignVCenter);
+        auto *control = new Readout(form);
+        control->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         control->setFrameStyle(QFrame::Box | QFrame::Plain);
         control->setAutoFillBackground(true);
         QPalette colours = control->palette();
         colours.setColor(QPalette::Window, colours.color(QPalette::Base));
         colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
         control->setPalette(colours);
-        return control;
+        return place(control, left, top, width, height, tabIndex);
     }
 
     QPushButton *button(const QString &caption, int left, int top, int width, int height,
@@ -270,7 +270,7 @@ void Form1::crearControles()
     historial = b.place(new HistoryPlot(this, historia), 240, 7320, 5055, 2775, -1);
     verMejor = b.checkBox(QString(), 5520, 6840, 5055, 375, 79);
     verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
-    const auto fila = [&b](const QString &caption, int top, QLabel *&rotulo, QLabel *&lectura) {
+    const auto fila = [&b](const QString &caption, int top, QLabel *&rotulo, Readout *&lectura) {
         rotulo = b.label(caption, 5520, top, 2055, 375, -1, Qt::AlignLeft | Qt::AlignVCenter);
         lectura = b.readout(7680, top, 2895, 375, -1);
     };
