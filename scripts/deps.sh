@@ -12,6 +12,7 @@ packages=(
     clang-14 libclang-rt-14-dev clang-format-14
     fonts-liberation fonts-dejavu-core
     xvfb xauth imagemagick time desktop-file-utils
+    dbus at-spi2-core python3-pyatspi lintian
 )
 
 missing=()

@@ -2,7 +2,6 @@
 #include "window/form1.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QTextStream>
 
@@ -12,9 +11,9 @@ int main(int argc, char *argv[])
 {
     // The command line is read before the window system is reached, so --help,
     // --version and a wrong folder need no display and never open a window.
-    QStringList arguments;
+    QList<QByteArray> arguments;
     for (int k = 0; k < argc; ++k)
-        arguments << QFile::decodeName(argv[k]);
+        arguments << QByteArray(argv[k]);
     {
         QTextStream out(stdout);
         QTextStream err(stderr);

@@ -1,6 +1,6 @@
 # Builds the Debian package from the built tree with cpack, unpacks it with
-# dpkg-deb and checks its file list, its dependencies, its metadata and that
-# the unpacked program runs.
+# dpkg-deb and checks its file list, its dependencies, its metadata, that
+# lintian finds no error and no warning, and that the unpacked program runs.
 # -DBUILD_DIR=... -DWORK=... -DVERSION=... -DAPP_ID=...
 foreach(tool dpkg dpkg-deb dpkg-shlibdeps)
     find_program(${tool}_path ${tool})
@@ -9,7 +9,7 @@ foreach(tool dpkg dpkg-deb dpkg-shlibdeps)
         return()
     endif()
 endforeach()
-foreach(tool desktop-file-validate appstreamcli)
+foreach(tool desktop-file-validate appstreamcli lintian)
     find_program(${tool}_path ${tool})
     if(NOT ${tool}_path)
         message(FATAL_ERROR "${tool} not found: scripts/deps.sh installs it")
@@ -43,6 +43,7 @@ list(SORT files)
 set(expected
     ./usr/bin/ajuste
     ./usr/share/applications/ajuste.desktop
+    ./usr/share/doc/ajuste/changelog.gz
     ./usr/share/doc/ajuste/copyright
     ./usr/share/icons/hicolor/64x64/apps/ajuste.png
     ./usr/share/icons/hicolor/scalable/apps/ajuste.svg
@@ -60,6 +61,10 @@ foreach(dependency libqt6widgets6 libqt6svg6 qt6-qpa-plugins)
         message(FATAL_ERROR "Depends lacks ${dependency}: ${out}")
     endif()
 endforeach()
+
+# Debian's own checks of the package: its maintainer, changelog, compressed
+# documents and binaries.
+run("${lintian_path}" --fail-on error,warning "${deb}")
 
 set(root "${WORK}/root")
 run("${dpkg-deb_path}" -x "${deb}" "${root}")

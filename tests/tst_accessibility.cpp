@@ -119,6 +119,32 @@ private slots:
         QCOMPARE(accessibleText(form->Label7, QAccessible::Value), figure);
         QCOMPARE(accessibleText(form->label9, QAccessible::Value), form->label9->text());
     }
+
+    // The figure is the readout's text whatever it shows; its name stays.
+    void readoutsAreHeardAsShown_data()
+    {
+        QTest::addColumn<QString>("figure");
+        QTest::newRow("a number") << "-12,836933680763819";
+        QTest::newRow("no best fit is heard as a dash") << "—";
+        QTest::newRow("an empty readout") << "";
+    }
+
+    void readoutsAreHeardAsShown()
+    {
+        QFETCH(QString, figure);
+        auto form = makeForm();
+        form->show();
+        form->mejorA->setText(figure);
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(form->mejorA);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Mejor ajuste, a"));
+        QAccessibleTextInterface *text = face->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), figure.size());
+        QCOMPARE(text->text(0, text->characterCount()), figure);
+        // A magnifier finds each character where its rectangle says.
+        for (int k = 0; k < figure.size(); ++k)
+            QCOMPARE(text->offsetAtPoint(text->characterRect(k).center()), k);
+    }
 };
 
 QTEST_MAIN(tst_Accessibility)

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <climits>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,13 +23,23 @@ struct Outcome
     QString err;
 };
 
-Outcome apply(const QStringList &arguments)
+// The arguments as the system passes them, undecoded.
+Outcome applyBytes(const QList<QByteArray> &arguments)
 {
     Outcome outcome;
     QTextStream out(&outcome.out);
     QTextStream err(&outcome.err);
-    outcome.status = applyCommandLine(QStringList {"ajuste"} + arguments, out, err).value_or(-1);
+    outcome.status
+            = applyCommandLine(QList<QByteArray> {"ajuste"} + arguments, out, err).value_or(-1);
     return outcome;
+}
+
+Outcome apply(const QStringList &arguments)
+{
+    QList<QByteArray> bytes;
+    for (const QString &argument : arguments)
+        bytes << QFile::encodeName(argument);
+    return applyBytes(bytes);
 }
 
 } // namespace
@@ -74,7 +87,10 @@ private slots:
                                                 << "ajuste: «" + file + "» no es una carpeta\n";
         QTest::newRow("an unknown option is refused")
                 << QStringList {"--verbose"} << 2 << ""
-                << "ajuste: opción desconocida: «verbose»\n" + hint;
+                << "ajuste: opción desconocida: «--verbose»\n" + hint;
+        QTest::newRow("Qt's -platform is refused by its name")
+                << QStringList {"-platform", "offscreen"} << 2 << ""
+                << "ajuste: opción desconocida: «-platform»\n" + hint;
         QTest::newRow("a second folder is refused")
                 << QStringList {scratch.path(), "/tmp"} << 2 << ""
                 << "ajuste: sobra «/tmp»: se admite una sola carpeta\n" + hint;
@@ -110,6 +126,19 @@ private slots:
         QCOMPARE(messages.texts, QStringList());
         QVERIFY(QFile::exists(scratch.filePath("medidas/datos.txt")));
         QVERIFY(!QFile::exists(scratch.filePath("datos.txt")));
+    }
+
+    // "café" in Latin-1: its "é" byte is no character in UTF-8, the tests' locale.
+    void aFolderIsEnteredByItsBytes()
+    {
+        const QByteArray folder = QFile::encodeName(scratch.path()) + "/caf\xe9";
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+        QCOMPARE(applyBytes({folder}).status, -1);
+        char here[PATH_MAX];
+        QVERIFY(::getcwd(here, sizeof here));
+        QCOMPARE(QByteArray(here), folder);
+        QDir::setCurrent(start);
+        QCOMPARE(::rmdir(folder.constData()), 0); // QTemporaryDir removes by decoded names
     }
 
     void aFolderThatCannotBeEnteredIsRefused()

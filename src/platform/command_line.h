@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 #include <optional>
 
@@ -12,6 +13,7 @@ class QTextStream;
 // and written. A folder that does not exist or cannot be entered, an unknown
 // option or a second folder is reported on `err` and ends the program with
 // status 2. Returns the exit status when the program must end at once, and
-// nothing when the window is to open.
-std::optional<int> applyCommandLine(const QStringList &arguments, QTextStream &out,
+// nothing when the window is to open. `argv` holds the arguments as the system
+// passed them, bytes not yet decoded, so that a folder is entered by its bytes.
+std::optional<int> applyCommandLine(const QList<QByteArray> &argv, QTextStream &out,
                                     QTextStream &err);

@@ -44,6 +44,7 @@
 #include "numeric/best_fit.h"
 #include "numeric/descent.h"
 #include "numeric/error_history.h"
+#include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/picture_box.h"
 #include "window/history_plot.h"
@@ -99,9 +100,9 @@ public:
     QPushButton *paso3{};        // 100 steps
     QPushButton *paso4{};        // 10000 steps
     QLabel *Label2{};            // heading "Derivadas Parciales"
-    QLabel *Label6{};            // dE/da readout
-    QLabel *Label7{};            // dE/dc readout
-    QLabel *Label8{};            // dE/dt0 readout
+    Readout *Label6{};           // dE/da readout
+    Readout *Label7{};           // dE/dc readout
+    Readout *Label8{};           // dE/dt0 readout
     QLabel *Label3{};            // heading "Paso"
     TextBox *Text1{};            // step size of the descent
     QLabel *Label4{};            // heading "Error Cuadrático"
@@ -130,15 +131,15 @@ public:
     HistoryPlot *historial{};    // log10 E of every evaluation of the steps since the history began
     CheckBox *verMejor{};        // "Mostrar el mejor ajuste": fills the five readouts below
     QLabel *rotuloMejorA{};      // caption "a"
-    QLabel *mejorA{};            // a at the best fit
+    Readout *mejorA{};           // a at the best fit
     QLabel *rotuloMejorC{};      // caption "c"
-    QLabel *mejorC{};            // c at the best fit
+    Readout *mejorC{};           // c at the best fit
     QLabel *rotuloMejorT0{};     // caption "t0"
-    QLabel *mejorT0{};           // t0 at the best fit
+    Readout *mejorT0{};          // t0 at the best fit
     QLabel *rotuloMejorError{};  // caption "Error Cuadrático"
-    QLabel *mejorError{};        // E at the best fit
+    Readout *mejorError{};       // E at the best fit
     QLabel *rotuloPasoMaximo{};  // caption "Paso máximo estable"
-    QLabel *pasoMaximo{};        // largest stable step size, 2 / λmax at the best fit
+    Readout *pasoMaximo{};       // largest stable step size, 2 / λmax at the best fit
     ErrorHistory historia;       // what historial draws: the steps' errors in bounded memory
 
     // The chart view's controls in the order the program shows and hides them;

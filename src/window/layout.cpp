@@ -67,17 +67,17 @@ struct Builder
     }
 
     // A label that looks like a read-only field: window colours, single border.
-    QLabel *readout(const QString &name, int left, int top, int width, int height, int tabIndex)
+    Readout *readout(const QString &name, int left, int top, int width, int height, int tabIndex)
     {
-        QLabel *control = label(name, QString(), left, top, width, height, tabIndex,
-                                Qt::AlignLeft | Qt::AlignVCenter);
+        auto *control = new Readout(form);
+        control->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         control->setFrameStyle(QFrame::Box | QFrame::Plain);
         control->setAutoFillBackground(true);
         QPalette colours = control->palette();
         colours.setColor(QPalette::Window, colours.color(QPalette::Base));
         colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
         control->setPalette(colours);
-        return control;
+        return place(control, name, left, top, width, height, tabIndex);
     }
 
     QPushButton *button(const QString &name, const QString &caption, int left, int top, int width,
@@ -306,7 +306,7 @@ void Form1::crearControles()
     verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
     // One row of the best fit: a caption named rotulo<Name> and a readout named <name>.
     const auto fila = [&b](const QString &nombre, const QString &caption, int top, QLabel *&rotulo,
-                           QLabel *&lectura) {
+                           Readout *&lectura) {
         rotulo = b.label(QStringLiteral("rotulo") + nombre.at(0).toUpper() + nombre.mid(1), caption,
                          5520, top, 2055, 375, -1, Qt::AlignLeft | Qt::AlignVCenter);
         lectura = b.readout(nombre, 7680, top, 2895, 375, -1);
