@@ -50,7 +50,8 @@ private slots:
                     << bad << false << bad;
         QTest::newRow("a tiny magnitude is a point") << "1e-300" << true << "1E-300";
         QTest::newRow("minus zero is a point written 0") << "-0" << true << "0";
-        QTest::newRow("a magnitude too large for the chart is a point") << "1e307" << true << "1E+307";
+        QTest::newRow("a magnitude too large for the chart is a point")
+                << "1e307" << true << "1E+307";
     }
 
     // The second row's t and then y cell; entering the chart with whatever was
@@ -88,8 +89,8 @@ private slots:
         QTest::addColumn<QString>("shown");
         for (const QString &bad : kBadTexts)
             QTest::newRow(qPrintable("unreadable '" + bad + "' recovers")) << bad << true << bad;
-        QTest::newRow("a huge step drives the parameters off their bars") << "1e300" << true
-                                                                         << "1E+300";
+        QTest::newRow("a huge step drives the parameters off their bars")
+                << "1e300" << true << "1E+300";
         QTest::newRow("a tiny step is taken") << "1e-300" << false << "1E-300";
         QTest::newRow("minus zero is a step of 0") << "-0" << false << "0";
     }
@@ -103,10 +104,11 @@ private slots:
             MessageRecorder messages;
             auto form = clickedChartView();
             form->Text1->setText(text);
-            QTest::mouseClick(steps == 1 ? form->paso : steps == 100 ? form->paso3 : form->paso4,
+            QTest::mouseClick(steps == 1             ? form->paso
+                                      : steps == 100 ? form->paso3
+                                                     : form->paso4,
                               Qt::LeftButton);
-            QCOMPARE(messages.texts,
-                     recovers ? QStringList{"Desbordamiento"} : QStringList{});
+            QCOMPARE(messages.texts, recovers ? QStringList{"Desbordamiento"} : QStringList{});
             QCOMPARE(form->Text1->text(), shown);
             if (recovers)
                 QCOMPARE(form->Lval->text(), QStringLiteral("5"));
@@ -123,16 +125,18 @@ private slots:
         const char *names[] = {"a", "c", "t0"};
         for (int box = 0; box < 3; ++box) {
             for (const QString &bad : kBadTexts)
-                QTest::newRow(qPrintable(QStringLiteral("%1 typed '%2' recovers")
-                                                 .arg(names[box], bad)))
+                QTest::newRow(
+                        qPrintable(QStringLiteral("%1 typed '%2' recovers").arg(names[box], bad)))
                         << box << bad << QString() << 0.0;
-            QTest::newRow(qPrintable(QStringLiteral("%1 typed 1e300 is off its bar")
-                                             .arg(names[box])))
+            QTest::newRow(
+                    qPrintable(QStringLiteral("%1 typed 1e300 is off its bar").arg(names[box])))
                     << box << "1e300" << QString() << 0.0;
             QTest::newRow(qPrintable(QStringLiteral("%1 typed 1e-300 is taken").arg(names[box])))
-                    << box << "1e-300" << "1E-300" << 1e-300;
+                    << box << "1e-300"
+                    << "1E-300" << 1e-300;
             QTest::newRow(qPrintable(QStringLiteral("%1 typed -0 is taken as 0").arg(names[box])))
-                    << box << "-0" << "0" << 0.0;
+                    << box << "-0"
+                    << "0" << 0.0;
         }
     }
 

@@ -75,7 +75,7 @@ private slots:
     {
         QTest::addColumn<Row>("t");
         QTest::addColumn<Row>("y");
-        QTest::addColumn<Row>("held"); // per parameter: NaN free, else held at that value
+        QTest::addColumn<Row>("held");  // per parameter: NaN free, else held at that value
         QTest::addColumn<Row>("known"); // a, c, t0, E; empty when only the checks apply
         const Data exact = logisticPoints(8, 0.9, 6, 20);
         const Data noisy = logisticPoints(8, 0.9, 6, 20, 0.05);

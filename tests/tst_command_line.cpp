@@ -18,7 +18,7 @@ namespace {
 // applyCommandLine's outcome: -1 when the window is to open.
 struct Outcome
 {
-    int status {-1};
+    int status{-1};
     QString out;
     QString err;
 };
@@ -30,7 +30,7 @@ Outcome applyBytes(const QList<QByteArray> &arguments)
     QTextStream out(&outcome.out);
     QTextStream err(&outcome.err);
     outcome.status
-            = applyCommandLine(QList<QByteArray> {"ajuste"} + arguments, out, err).value_or(-1);
+            = applyCommandLine(QList<QByteArray>{"ajuste"} + arguments, out, err).value_or(-1);
     return outcome;
 }
 
@@ -65,37 +65,37 @@ private slots:
         const QString file = scratch.filePath("notas.txt");
         QFile(file).open(QIODevice::WriteOnly);
         const QString hint = QStringLiteral("Pruebe «ajuste --help» para más información.\n");
-        QTest::newRow("no argument opens the window here") << QStringList {} << -1 << ""
+        QTest::newRow("no argument opens the window here") << QStringList{} << -1 << ""
                                                            << "";
         QTest::newRow("--help prints the usage in Spanish")
-                << QStringList {"--help"} << 0 << "Uso: ajuste [opciones] [carpeta]\n"
+                << QStringList{"--help"} << 0 << "Uso: ajuste [opciones] [carpeta]\n"
                 << "";
-        QTest::newRow("-h is --help") << QStringList {"-h"} << 0 << "Uso: ajuste"
+        QTest::newRow("-h is --help") << QStringList{"-h"} << 0 << "Uso: ajuste"
                                       << "";
         QTest::newRow("--help wins over a missing folder")
-                << QStringList {"--help", "/no/such/folder"} << 0 << "Uso: ajuste"
+                << QStringList{"--help", "/no/such/folder"} << 0 << "Uso: ajuste"
                 << "";
         QTest::newRow("--version prints the project's version")
-                << QStringList {"--version"} << 0 << "ajuste " AJUSTE_VERSION "\n"
+                << QStringList{"--version"} << 0 << "ajuste " AJUSTE_VERSION "\n"
                 << "";
         QTest::newRow("-v is --version")
-                << QStringList {"-v"} << 0 << "ajuste " AJUSTE_VERSION << "";
+                << QStringList{"-v"} << 0 << "ajuste " AJUSTE_VERSION << "";
         QTest::newRow("a missing folder is refused")
-                << QStringList {"/no/such/folder"} << 2 << ""
+                << QStringList{"/no/such/folder"} << 2 << ""
                 << "ajuste: la carpeta «/no/such/folder» no existe\n";
-        QTest::newRow("a file is not a folder") << QStringList {file} << 2 << ""
+        QTest::newRow("a file is not a folder") << QStringList{file} << 2 << ""
                                                 << "ajuste: «" + file + "» no es una carpeta\n";
         QTest::newRow("an unknown option is refused")
-                << QStringList {"--verbose"} << 2 << ""
+                << QStringList{"--verbose"} << 2 << ""
                 << "ajuste: opción desconocida: «--verbose»\n" + hint;
         QTest::newRow("Qt's -platform is refused by its name")
-                << QStringList {"-platform", "offscreen"} << 2 << ""
+                << QStringList{"-platform", "offscreen"} << 2 << ""
                 << "ajuste: opción desconocida: «-platform»\n" + hint;
         QTest::newRow("a second folder is refused")
-                << QStringList {scratch.path(), "/tmp"} << 2 << ""
+                << QStringList{scratch.path(), "/tmp"} << 2 << ""
                 << "ajuste: sobra «/tmp»: se admite una sola carpeta\n" + hint;
         QTest::newRow("an option with a value is refused")
-                << QStringList {"--version=2"} << 2 << ""
+                << QStringList{"--version=2"} << 2 << ""
                 << "ajuste: las opciones no llevan valor\n" + hint;
     }
 
@@ -164,9 +164,9 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
-        QTest::newRow("--version") << QStringList {"--version"} << 0
+        QTest::newRow("--version") << QStringList{"--version"} << 0
                                    << QByteArray("ajuste " AJUSTE_VERSION "\n") << QByteArray();
-        QTest::newRow("a missing folder") << QStringList {"/no/such/folder"} << 2 << QByteArray()
+        QTest::newRow("a missing folder") << QStringList{"/no/such/folder"} << 2 << QByteArray()
                                           << QByteArray("ajuste: la carpeta «/no/such/folder» "
                                                         "no existe\n");
     }
@@ -192,7 +192,7 @@ private slots:
     }
 
 private:
-    const QString start {QDir::currentPath()};
+    const QString start{QDir::currentPath()};
     QTemporaryDir scratch;
 };
 

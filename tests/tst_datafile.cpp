@@ -206,15 +206,15 @@ void tst_DataFile::savesAndRestoresGrid_data()
     QTest::addColumn<QStringList>("yCells");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("three points give the count and their texts")
-            << QStringList {"0", "1", "2"} << QStringList {"1,5", "2,25", "4"}
+            << QStringList{"0", "1", "2"} << QStringList{"1,5", "2,25", "4"}
             << QByteArray(" 3 \r\n0\r\n1,5\r\n1\r\n2,25\r\n2\r\n4\r\n");
     QTest::newRow("an empty grid gives the count line alone")
-            << QStringList {} << QStringList {} << QByteArray(" 0 \r\n");
+            << QStringList{} << QStringList{} << QByteArray(" 0 \r\n");
     QTest::newRow("an empty t cell in row 3 ends the file after row 2")
-            << QStringList {"0", "1", "2", "", "4"} << QStringList {"5", "6", "7", "8", "9"}
+            << QStringList{"0", "1", "2", "", "4"} << QStringList{"5", "6", "7", "8", "9"}
             << QByteArray(" 3 \r\n0\r\n5\r\n1\r\n6\r\n2\r\n7\r\n");
     QTest::newRow("texts are written in their normal form")
-            << QStringList {"1,50", "-02"} << QStringList {"3,0", "0,001"}
+            << QStringList{"1,50", "-02"} << QStringList{"3,0", "0,001"}
             << QByteArray(" 2 \r\n1,5\r\n3\r\n-2\r\n0,001\r\n");
     QStringList t, y;
     QByteArray full(" 20 \r\n");
@@ -290,10 +290,10 @@ void tst_DataFile::restoreInChartViewEndsAsGrafica_data()
         eight << QString::number(k) << QString::number(k);
     QTest::newRow("eight points replace three typed ones") << eight;
     QTest::newRow("a t that does not read ends the points after row 2")
-            << QStringList {"1", "1", "2", "2", "x", "3", "4", "4"};
-    QTest::newRow("a file of no point goes back to the grid with the message") << QStringList {};
+            << QStringList{"1", "1", "2", "2", "x", "3", "4", "4"};
+    QTest::newRow("a file of no point goes back to the grid with the message") << QStringList{};
     QTest::newRow("y values that cancel out end in the recovery")
-            << QStringList {"0", "1", "1", "-1"};
+            << QStringList{"0", "1", "1", "-1"};
 }
 
 // A restore in the chart view leaves the window as going back to the table,
@@ -394,20 +394,20 @@ void tst_DataFile::refusedSaveKeepsOldFile_data()
     QTest::addColumn<QStringList>("tCells");
     QTest::addColumn<QStringList>("yCells");
     QTest::addColumn<QString>("reason");
-    const QStringList five {"0", "1", "2", "3", "4"};
+    const QStringList five{"0", "1", "2", "3", "4"};
     QTest::newRow("a badly fixed t in row 2 over a good five-row file")
-            << int(GoodFile) << QStringList {"0", "1", "2,5,1", "3", "4"} << five
+            << int(GoodFile) << QStringList{"0", "1", "2,5,1", "3", "4"} << five
             << "el valor de t de la fila 3 no es un número";
-    QTest::newRow("an emptied f(t) in row 0") << int(GoodFile) << five << QStringList {"", "1"}
+    QTest::newRow("an emptied f(t) in row 0") << int(GoodFile) << five << QStringList{"", "1"}
                                               << "el valor de f(t) de la fila 1 no es un número";
     QTest::newRow("an n tilde in a t")
-            << int(GoodFile) << QStringList {"0", "1\u00f1"} << QStringList {"1", "2"}
+            << int(GoodFile) << QStringList{"0", "1\u00f1"} << QStringList{"1", "2"}
             << "el valor de t de la fila 2 no es un número";
     QTest::newRow("an almost-equal sign outside Latin-1")
-            << int(GoodFile) << QStringList {"0", "1", "\u22485"} << five
+            << int(GoodFile) << QStringList{"0", "1", "\u22485"} << five
             << "el valor de t de la fila 3 tiene el carácter «\u2248», que el archivo no admite";
     QTest::newRow("a euro sign in an f(t)")
-            << int(GoodFile) << five << QStringList {"5\u20ac"}
+            << int(GoodFile) << five << QStringList{"5\u20ac"}
             << "el valor de f(t) de la fila 1 tiene el carácter «\u20ac»";
     QTest::newRow("a link to a FIFO is not replaced")
             << int(LinkToFifo) << five << five << "lleva a «tuberia», que es una tubería";
@@ -471,7 +471,7 @@ void tst_DataFile::followsLinksOfUserOrFolderOwner()
     QVERIFY(QFileInfo("datos.txt").isSymLink());
     fillGrid(*form, {"9", "9"}, {"9", "9"});
     form->Recuperar_Click();
-    QCOMPARE(gridTexts(*form).mid(0, 4), (QStringList {"1", "3", "2", "4"}));
+    QCOMPARE(gridTexts(*form).mid(0, 4), (QStringList{"1", "3", "2", "4"}));
     QCOMPARE(messages.texts, QStringList());
 }
 
@@ -487,7 +487,7 @@ void tst_DataFile::failedSaveKeepsOldFile()
         QVERIFY2(isOneMessage(messages.texts, "No se pudo guardar datos.txt"),
                  qPrintable(messages.texts.join(" | ")));
         QVERIFY(QFileInfo("datos.txt").isDir());
-        QCOMPARE(entriesHere(), QStringList {"datos.txt"});
+        QCOMPARE(entriesHere(), QStringList{"datos.txt"});
         QVERIFY(QDir().rmdir("datos.txt"));
     }
 
@@ -496,7 +496,7 @@ void tst_DataFile::failedSaveKeepsOldFile()
     writeDatos(old);
     // A file size limit stops the write part-way whoever runs the test; the
     // signal it raises is ignored so the write just reports the error.
-    rlimit saved {};
+    rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit tight = saved;
     tight.rlim_cur = 8;
@@ -509,7 +509,7 @@ void tst_DataFile::failedSaveKeepsOldFile()
     QVERIFY2(isOneMessage(messages.texts, "No se pudo guardar datos.txt"),
              qPrintable(messages.texts.join(" | ")));
     QCOMPARE(readDatos(), old);
-    QCOMPARE(entriesHere(), QStringList {"datos.txt"});
+    QCOMPARE(entriesHere(), QStringList{"datos.txt"});
 
     // A folder put in the file's place after the check defeats the rename.
     dataFileCheckedHook = [] { QDir().remove("datos.txt") && QDir().mkdir("datos.txt"); };
@@ -517,7 +517,7 @@ void tst_DataFile::failedSaveKeepsOldFile()
     dataFileCheckedHook = nullptr;
     QCOMPARE(messages.texts.size(), 2);
     QVERIFY(QFileInfo("datos.txt").isDir());
-    QCOMPARE(entriesHere(), QStringList {"datos.txt"});
+    QCOMPARE(entriesHere(), QStringList{"datos.txt"});
 }
 
 void tst_DataFile::saveReplacesLinkPlantedAfterCheck_data()
@@ -569,11 +569,11 @@ void tst_DataFile::saveReplacesLinkPlantedAfterCheck()
     QCOMPARE(int(info.st_mode & 07777), mode);
     QCOMPARE(readDatos(QString::fromLatin1(place)), QByteArray(" 2 \r\n1\r\n3\r\n2\r\n4\r\n"));
     // Nothing left behind: no temporary beside the file or beside the link.
-    const QStringList expected = followed ? QStringList {"datos.txt", "otra", "victima.txt"}
-                                          : QStringList {"datos.txt", "victima.txt"};
+    const QStringList expected = followed ? QStringList{"datos.txt", "otra", "victima.txt"}
+                                          : QStringList{"datos.txt", "victima.txt"};
     QCOMPARE(entriesHere(), expected);
     QCOMPARE(QDir("otra").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             followed ? QStringList {"datos.txt"} : QStringList {});
+             followed ? QStringList{"datos.txt"} : QStringList{});
 }
 
 QTEST_MAIN(tst_DataFile)

@@ -49,39 +49,39 @@ void tst_Grid::capture_data()
     QTest::addColumn<double>("tOfStopRow"); // x(n) afterwards; the sentinel when untouched
 
     QTest::newRow("an empty grid takes nothing")
-        << QStringList{} << QStringList{} << 0 << QStringList{} << QStringList{} << kSentinel;
+            << QStringList{} << QStringList{} << 0 << QStringList{} << QStringList{} << kSentinel;
 
     const QStringList tGap{"0", "1", "2", "3", "4", "", "06", "7,50", "8"};
     const QStringList yGap{"1", "2", "3", "4", "5", "6", "07", "1,50", "9"};
     QTest::newRow("an empty t cell in row 5 ends the scan above the filled rows")
-        << tGap << yGap << 5 << tGap << yGap << kSentinel;
+            << tGap << yGap << 5 << tGap << yGap << kSentinel;
 
     const QStringList tLetters{"0", "1", "2", "abc", "4"};
     const QStringList yLetters{"1", "2", "3", "1,50", "5"};
     QTest::newRow("letters in the t cell of row 3 stop the scan and stay as typed")
-        << tLetters << yLetters << 3 << tLetters << yLetters << kSentinel;
+            << tLetters << yLetters << 3 << tLetters << yLetters << kSentinel;
 
     QTest::newRow("an empty y cell after a good t keeps the rewritten t")
-        << QStringList{"0", "1", "2", "2,50", "4"} << QStringList{"1", "2", "3", "", "5"} << 3
-        << QStringList{"0", "1", "2", "2,5", "4"} << QStringList{"1", "2", "3", "", "5"} << 2.5;
+            << QStringList{"0", "1", "2", "2,50", "4"} << QStringList{"1", "2", "3", "", "5"} << 3
+            << QStringList{"0", "1", "2", "2,5", "4"} << QStringList{"1", "2", "3", "", "5"} << 2.5;
 
     QTest::newRow("leading and trailing zeros are rewritten away")
-        << QStringList{"007", "-0,250"} << QStringList{"1,50", "+3"} << 2
-        << QStringList{"7", "-0,25"} << QStringList{"1,5", "3"} << kSentinel;
+            << QStringList{"007", "-0,250"} << QStringList{"1,50", "+3"} << 2
+            << QStringList{"7", "-0,25"} << QStringList{"1,5", "3"} << kSentinel;
 
     QTest::newRow("blanks only in a t cell are not empty and fail")
-        << QStringList{"1", "   ", "3"} << QStringList{"2", "4", "6"} << 1
-        << QStringList{"1", "   ", "3"} << QStringList{"2", "4", "6"} << kSentinel;
+            << QStringList{"1", "   ", "3"} << QStringList{"2", "4", "6"} << 1
+            << QStringList{"1", "   ", "3"} << QStringList{"2", "4", "6"} << kSentinel;
 
     QTest::newRow("a full stop is not a decimal point under the comma locale")
-        << QStringList{"1", "2.5"} << QStringList{"2", "4"} << 1 << QStringList{"1", "2.5"}
-        << QStringList{"2", "4"} << kSentinel;
+            << QStringList{"1", "2.5"} << QStringList{"2", "4"} << 1 << QStringList{"1", "2.5"}
+            << QStringList{"2", "4"} << kSentinel;
 
     QStringList all;
     for (int k = 0; k < 20; ++k)
         all << QString::number(k);
     QTest::newRow("twenty full rows are all taken and index 20 is never written")
-        << all << all << 20 << all << all << kSentinel;
+            << all << all << 20 << all << all << kSentinel;
 }
 
 void tst_Grid::capture()
@@ -112,9 +112,9 @@ void tst_Grid::capture()
     for (int k = 0; k <= 20; ++k) {
         const bool taken = k < expectedCount;
         QCOMPARE_NEAR(form->x(k),
-                      taken                    ? kSpanish.toDouble(tShown.at(k))
-                          : k == expectedCount ? tOfStopRow
-                                               : kSentinel);
+                      taken                        ? kSpanish.toDouble(tShown.at(k))
+                              : k == expectedCount ? tOfStopRow
+                                                   : kSentinel);
         QCOMPARE_NEAR(form->y(k), taken ? kSpanish.toDouble(yShown.at(k)) : kSentinel);
     }
 
@@ -133,11 +133,11 @@ void tst_Grid::fullStopWarning_data()
     QTest::addColumn<int>("warnings");
 
     QTest::newRow("a full stop in a t cell warns under the comma locale")
-        << kSpanish << false << '.' << 1;
+            << kSpanish << false << '.' << 1;
     QTest::newRow("a full stop in a y cell warns under the comma locale")
-        << kSpanish << true << '.' << 1;
+            << kSpanish << true << '.' << 1;
     QTest::newRow("a full stop is the decimal point under C and passes silently")
-        << QLocale::c() << false << '.' << 0;
+            << QLocale::c() << false << '.' << 0;
     QTest::newRow("a digit passes silently") << kSpanish << false << '7' << 0;
     QTest::newRow("a comma passes silently") << kSpanish << true << ',' << 0;
     QTest::newRow("a letter passes silently") << kSpanish << false << 'x' << 0;

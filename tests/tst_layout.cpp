@@ -46,17 +46,26 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::newRow("the view button offers the chart") << kSpanish << "Command5" << "Gráfica";
-        QTest::newRow("the chart's left end") << kSpanish << "Minimo" << "-5";
-        QTest::newRow("ten thousand steps") << kSpanish << "paso4" << "10000 pasos";
-        QTest::newRow("the normalized error heading")
-            << kSpanish << "Label5" << "Error normalizado (%)";
-        QTest::newRow("a derivative read-out starts empty") << kSpanish << "Label6" << "";
-        QTest::newRow("the step size has a decimal comma") << kSpanish << "Text1" << "0,001";
-        QTest::newRow("the step size reads back under C") << QLocale::c() << "Text1" << "0.001";
-        QTest::newRow("the squared error starts at 0") << kSpanish << "label9" << "0";
-        QTest::newRow("the start value of c") << QLocale::c() << "Cval" << "1";
-        QTest::newRow("the best-fit readouts start empty") << kSpanish << "pasoMaximo" << "";
+        QTest::newRow("the view button offers the chart") << kSpanish << "Command5"
+                                                          << "Gráfica";
+        QTest::newRow("the chart's left end") << kSpanish << "Minimo"
+                                              << "-5";
+        QTest::newRow("ten thousand steps") << kSpanish << "paso4"
+                                            << "10000 pasos";
+        QTest::newRow("the normalized error heading") << kSpanish << "Label5"
+                                                      << "Error normalizado (%)";
+        QTest::newRow("a derivative read-out starts empty") << kSpanish << "Label6"
+                                                            << "";
+        QTest::newRow("the step size has a decimal comma") << kSpanish << "Text1"
+                                                           << "0,001";
+        QTest::newRow("the step size reads back under C") << QLocale::c() << "Text1"
+                                                          << "0.001";
+        QTest::newRow("the squared error starts at 0") << kSpanish << "label9"
+                                                       << "0";
+        QTest::newRow("the start value of c") << QLocale::c() << "Cval"
+                                              << "1";
+        QTest::newRow("the best-fit readouts start empty") << kSpanish << "pasoMaximo"
+                                                           << "";
     }
 
     void controlsShowTheirTexts()
@@ -78,9 +87,9 @@ private slots:
     {
         auto form = makeForm();
         const QList<std::pair<QLabel *, double>> headings{
-            {form->Label1, 12}, {form->Label2, 12}, {form->Label3, 12},    {form->Label4, 12},
-            {form->Label5, 12}, {form->Para, 12},   {form->Label11, 13.5}, {form->Label12, 13.5},
-            {form->tituloHistorial, 12}};
+                {form->Label1, 12},    {form->Label2, 12},    {form->Label3, 12},
+                {form->Label4, 12},    {form->Label5, 12},    {form->Para, 12},
+                {form->Label11, 13.5}, {form->Label12, 13.5}, {form->tituloHistorial, 12}};
         for (const auto &[label, points] : headings) {
             QCOMPARE(label->font().family(), QStringLiteral("MS Sans Serif"));
             QCOMPARE(label->font().pointSizeF(), points);
@@ -94,9 +103,9 @@ private slots:
     {
         auto form = makeForm();
         Form1 &f = *form;
-        QList<QWidget *> expected{f.graf, f.funcion, f.Picture1, f.Picture2, f.Picture3, f.Lval,
-                                  f.Tval, f.Cval,    f.LSCR,     f.CSCR,     f.TSCR,     f.paso,
-                                  f.paso3, f.paso4,  f.Text1,    f.Command5};
+        QList<QWidget *> expected{f.graf,  f.funcion, f.Picture1, f.Picture2, f.Picture3, f.Lval,
+                                  f.Tval,  f.Cval,    f.LSCR,     f.CSCR,     f.TSCR,     f.paso,
+                                  f.paso3, f.paso4,   f.Text1,    f.Command5};
         for (int k = 0; k < 40; ++k)
             expected << (k < 20 ? f.xv(k) : f.yv(k - 20));
         expected << f.Check1 << f.Check2 << f.Check3 << f.label9 << f.label10 << f.Command1
@@ -121,8 +130,9 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             tabbed << QApplication::focusWidget();
         }
-        QCOMPARE(tabbed, QList<QWidget *>({f.yv(19), f.Command1, f.Recuperar, f.funcion, f.Command5,
-                                           f.xv(0)}));
+        QCOMPARE(tabbed,
+                 QList<QWidget *>(
+                         {f.yv(19), f.Command1, f.Recuperar, f.funcion, f.Command5, f.xv(0)}));
     }
 
     void startUpState()

@@ -52,8 +52,8 @@ QString nativeText(const QLocale &locale, double value)
 
 // The points of the window tests, typed as the program writes them but for
 // one negative y cell typed in the locale's own form.
-const QList<double> kT {-1, 0, 1, 2.5};
-const QList<double> kY {-0.5, 2.5, 2, 3.25};
+const QList<double> kT{-1, 0, 1, 2.5};
+const QList<double> kY{-0.5, 2.5, 2, 3.25};
 
 void typePoints(Form1 &form, const QLocale &locale)
 {
@@ -115,11 +115,11 @@ void tst_Locales::numbersRoundTrip()
     QCOMPARE(decimalSeparator(), separator);
     const QChar other = separator == u',' ? u'.' : u',';
 
-    QList<double> values {0.0,      -0.0,      5.0,     -5.0,
-                          -1234.5,  0.1 + 0.2, 1.0 / 3, 1e-4,
-                          -2.5e-5,  1e-300,    -1e-300, DBL_TRUE_MIN,
-                          -DBL_MIN, 1e15,      -1e15,   999999999999999.0,
-                          1e300,    -2.5e300,  DBL_MAX, -DBL_MAX};
+    QList<double> values{0.0,      -0.0,      5.0,     -5.0,
+                         -1234.5,  0.1 + 0.2, 1.0 / 3, 1e-4,
+                         -2.5e-5,  1e-300,    -1e-300, DBL_TRUE_MIN,
+                         -DBL_MIN, 1e15,      -1e15,   999999999999999.0,
+                         1e300,    -2.5e300,  DBL_MAX, -DBL_MAX};
     std::mt19937_64 random(20240610);
     std::uniform_real_distribution<double> mantissa(1.0, 10.0);
     std::uniform_int_distribution<int> exponent(-320, 300);
@@ -160,9 +160,9 @@ void tst_Locales::window()
     auto form = makeForm(locale);
 
     // The start texts are ASCII and read back.
-    const QList<std::pair<TextBox *, double>> starts {{form->Text1, 0.001}, {form->label9, 0.0},
-                                                      {form->label10, 0.0}, {form->Lval, 5.0},
-                                                      {form->Cval, 1.0},    {form->Tval, 0.0}};
+    const QList<std::pair<TextBox *, double>> starts{{form->Text1, 0.001}, {form->label9, 0.0},
+                                                     {form->label10, 0.0}, {form->Lval, 5.0},
+                                                     {form->Cval, 1.0},    {form->Tval, 0.0}};
     for (const auto &[box, value] : starts) {
         QVERIFY2(isAscii(box->text()), qPrintable(box->text()));
         QCOMPARE(read(box->text()), value);

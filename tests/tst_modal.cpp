@@ -118,7 +118,7 @@ private slots:
             form->Lval->setFocus();
             QCOMPARE(QApplication::focusWidget(), form->Lval);
         }
-        const Mouse mouse {control(*form, target), Spot(spot)};
+        const Mouse mouse{control(*form, target), Spot(spot)};
         user.held = &mouse;
         mouse.press();
         // Past the scroll bars' auto-repeat delay of half a second.
@@ -147,7 +147,7 @@ private slots:
             seen << form->LSCR->value();
             change();
         };
-        const Mouse mouse {form->LSCR, RightArrow};
+        const Mouse mouse{form->LSCR, RightArrow};
         mouse.press();
         QTRY_VERIFY_WITH_TIMEOUT(form->LSCR->value() >= -45, 10000);
         mouse.release();

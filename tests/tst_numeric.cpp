@@ -126,8 +126,7 @@ private slots:
         QTest::newRow("a count beyond the arrays faults after the points it has")
                 << QList<double>{0, 1} << QList<double>{2.5, 2} << 3 << true << two;
         QTest::newRow("no points leave every sum at 0")
-                << QList<double>{} << QList<double>{} << 0 << false
-                << QList<double>{0, 0, 0, 0, 0};
+                << QList<double>{} << QList<double>{} << 0 << false << QList<double>{0, 0, 0, 0, 0};
     }
 
     void sumsStopWhereTheyFault()
@@ -209,7 +208,8 @@ private slots:
         QTest::addColumn<double>("mean");
         QTest::addColumn<double>("expected"); // NaN: faults
         QTest::newRow("one point half a unit off with mean 3") << 0.25 << 1 << 3.0 << 100 * 0.5 / 3;
-        QTest::newRow("a negative mean gives a negative figure") << 0.25 << 1 << -3.0 << -100 * 0.5 / 3;
+        QTest::newRow("a negative mean gives a negative figure")
+                << 0.25 << 1 << -3.0 << -100 * 0.5 / 3;
         QTest::newRow("no points make 0/0") << 0.0 << 0 << 3.0 << kFaults;
         QTest::newRow("y values summing to zero divide by zero") << 0.25 << 1 << 0.0 << kFaults;
     }

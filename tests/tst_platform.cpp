@@ -35,7 +35,7 @@ private slots:
         QTest::newRow("large numbers are not grouped") << kSpanish << -1234567.5 << "-1234567,5";
         QTest::newRow("1e-4 is still plain") << kSpanish << 1e-4 << "0,0001";
         QTest::newRow("under 1e15 is still plain")
-            << kSpanish << 999999999999999.0 << "999999999999999";
+                << kSpanish << 999999999999999.0 << "999999999999999";
         QTest::newRow("1e15 takes an exponent") << kSpanish << 1e15 << "1E+15";
         QTest::newRow("C writes a point and no grouping") << QLocale::c() << -1234.5 << "-1234.5";
     }
@@ -71,8 +71,8 @@ private slots:
                     || numberToText(back) != text || text.contains(locale.groupSeparator())
                     || (plainRange && text.contains(locale.exponential(), Qt::CaseInsensitive)))
                     QFAIL(qPrintable(QStringLiteral("%1 is written \"%2\" under %3")
-                                         .arg(value, 0, 'g', 17)
-                                         .arg(text, locale.name())));
+                                             .arg(value, 0, 'g', 17)
+                                             .arg(text, locale.name())));
             }
         }
     }
@@ -87,20 +87,20 @@ private slots:
             const QString in = reader == CText ? " under C" : " under Spanish";
             for (const char *text : {"", "   ", "abc", "5x", "inf", "nan", "1e400"})
                 QTest::newRow(qPrintable('"' + QString(text) + "\" is a fault" + in))
-                    << reader << text << true << 0.0;
+                        << reader << text << true << 0.0;
             for (const char *text : {"+5", " 5 ", "5"})
                 QTest::newRow(qPrintable('"' + QString(text) + "\" is 5" + in))
-                    << reader << text << false << 5.0;
+                        << reader << text << false << 5.0;
         }
         QTest::newRow("Spanish: a comma separates decimals")
-            << SpanishText << "-1,5" << false << -1.5;
+                << SpanishText << "-1,5" << false << -1.5;
         QTest::newRow("Spanish: minus zero reads as 0") << SpanishText << "-0" << false << 0.0;
         QTest::newRow("Spanish: 1.5 is not fifteen") << SpanishText << "1.5" << true << 0.0;
         QTest::newRow("Spanish: grouping is a fault") << SpanishText << "12.345" << true << 0.0;
         QTest::newRow("C: a point separates decimals") << CText << "1.5e3" << false << 1500.0;
         QTest::newRow("C: a comma is a fault") << CText << "1,5" << true << 0.0;
         QTest::newRow("count line: a point separates decimals")
-            << CountLine << "2.5" << false << 2.5;
+                << CountLine << "2.5" << false << 2.5;
         QTest::newRow("count line: blanks are skipped") << CountLine << " 5 \r" << false << 5.0;
         QTest::newRow("count line: a comma ends the number") << CountLine << "2,5" << false << 2.0;
         QTest::newRow("count line: letters give 0") << CountLine << "abc" << false << 0.0;
@@ -119,7 +119,7 @@ private slots:
         QLocale::setDefault(reader == CText ? QLocale::c() : kSpanish);
         double read = -1.0;
         const auto readText
-            = [&] { read = reader == CountLine ? leadingNumber(text) : textToNumber(text); };
+                = [&] { read = reader == CountLine ? leadingNumber(text) : textToNumber(text); };
         QCOMPARE(faults(readText), fault);
         if (!fault)
             QCOMPARE_NEAR(read, value);
@@ -211,20 +211,20 @@ private slots:
         QTest::addColumn<QRect>("bounds"); // of the pixels drawn
         QTest::addColumn<int>("pixels");
         QTest::newRow("15 twips are one pixel")
-            << 1200.0 << 3000.0 << 1 << QRect(80, 200, 1, 1) << 1;
+                << 1200.0 << 3000.0 << 1 << QRect(80, 200, 1, 1) << 1;
         QTest::newRow("a point rounds to the nearest pixel")
-            << 1207.6 << 2992.4 << 1 << QRect(81, 199, 1, 1) << 1;
+                << 1207.6 << 2992.4 << 1 << QRect(81, 199, 1, 1) << 1;
         QTest::newRow("width 3 centres on the pixel")
-            << 1200.0 << 3000.0 << 3 << QRect(79, 199, 3, 3) << 9;
+                << 1200.0 << 3000.0 << 3 << QRect(79, 199, 3, 3) << 9;
         QTest::newRow("width 4 is a round dot centred on the point")
-            << 1200.0 << 3000.0 << 4 << QRect(78, 198, 4, 4) << 12;
+                << 1200.0 << 3000.0 << 4 << QRect(78, 198, 4, 4) << 12;
         QTest::newRow("a dot at the corner is clipped")
-            << 0.0 << 0.0 << 3 << QRect(0, 0, 2, 2) << 4;
+                << 0.0 << 0.0 << 3 << QRect(0, 0, 2, 2) << 4;
         QTest::newRow("past the right edge draws nothing") << 4815.0 << 15.0 << 1 << QRect() << 0;
         QTest::newRow("1e30 twips draws nothing") << 1e30 << -1e30 << 4 << QRect() << 0;
         QTest::newRow("3e38 twips draws nothing") << 3e38 << 3e38 << 1 << QRect() << 0;
         QTest::newRow("beyond single precision draws nothing")
-            << 100.0 << -1e300 << 1 << QRect() << 0;
+                << 100.0 << -1e300 << 1 << QRect() << 0;
         QTest::newRow("NaN draws nothing") << std::nan("") << 100.0 << 1 << QRect() << 0;
     }
 

@@ -29,34 +29,34 @@ void tst_PointFile::readsFile_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
     const QByteArray fourLines("a\r\nb\r\nc\r\nd\r\n");
-    QTest::newRow("a count of zero takes no row") << QByteArray(" 0 \r\n") << QStringList {};
+    QTest::newRow("a count of zero takes no row") << QByteArray(" 0 \r\n") << QStringList{};
     QTest::newRow("lines after the announced pairs are ignored")
-            << QByteArray(" 1 \r\n7\r\n8\r\n9\r\n10\r\n") << QStringList {"7", "8"};
+            << QByteArray(" 1 \r\n7\r\n8\r\n9\r\n10\r\n") << QStringList{"7", "8"};
     QTest::newRow("a count of 2.5 rounds to the even 2") << QByteArray("2.5\r\n") + fourLines
-                    + "e\r\nf\r\n" << QStringList {"a", "b", "c", "d"};
+                    + "e\r\nf\r\n" << QStringList{"a", "b", "c", "d"};
     QTest::newRow("a count of 1.5 rounds to the even 2")
-            << QByteArray("1.5\r\n") + fourLines << QStringList {"a", "b", "c", "d"};
+            << QByteArray("1.5\r\n") + fourLines << QStringList{"a", "b", "c", "d"};
     QTest::newRow("a count of 2,5 stops at the comma") << QByteArray("2,5\r\n") + fourLines
-                    + "e\r\nf\r\n" << QStringList {"a", "b", "c", "d"};
+                    + "e\r\nf\r\n" << QStringList{"a", "b", "c", "d"};
     QTest::newRow("a signed count after a tab is read")
-            << QByteArray("\t+1\r\nx\r\ny\r\n") << QStringList {"x", "y"};
+            << QByteArray("\t+1\r\nx\r\ny\r\n") << QStringList{"x", "y"};
     QTest::newRow("lines ending in a line feed alone are read")
-            << QByteArray(" 2 \n1\n2\n3\n4\n") << QStringList {"1", "2", "3", "4"};
+            << QByteArray(" 2 \n1\n2\n3\n4\n") << QStringList{"1", "2", "3", "4"};
     QTest::newRow("a last line without its line end is read")
-            << QByteArray(" 1 \r\n5\r\n6") << QStringList {"5", "6"};
+            << QByteArray(" 1 \r\n5\r\n6") << QStringList{"5", "6"};
     QTest::newRow("texts are taken untouched, blanks and empty lines included")
             << QByteArray(" 2 \r\n 1,5 \r\n\r\nabc\r\n-\r\n")
-            << QStringList {" 1,5 ", "", "abc", "-"};
+            << QStringList{" 1,5 ", "", "abc", "-"};
     QTest::newRow("byte F1 reads as an n tilde") << QByteArray(" 1 \r\nse\xf1"
                                                                "al\r\n2\r\n")
-                                                 << QStringList {"se\u00f1al", "2"};
+                                                 << QStringList{"se\u00f1al", "2"};
     QTest::newRow("a line as long as a box is taken whole")
             << QByteArray(" 1 \r\n") + QByteArray(kBoxLength, '7') + "\r\n8\r\n"
-            << QStringList {QString(kBoxLength, u'7'), "8"};
+            << QStringList{QString(kBoxLength, u'7'), "8"};
     QByteArray atTheBound(" 1 \r\n5\r\n6\r\n");
     atTheBound += QByteArray(pointFileLimit(kBoxLength) - atTheBound.size(), 'x');
     QTest::newRow("a file exactly at the size bound is read")
-            << atTheBound << QStringList {"5", "6"};
+            << atTheBound << QStringList{"5", "6"};
 }
 
 void tst_PointFile::readsFile()

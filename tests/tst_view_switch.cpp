@@ -17,18 +17,17 @@ using Named = std::vector<std::pair<QString, QWidget *>>;
 // Everything the chart view adds to the window.
 Named chartControls(const Form1 &f)
 {
-    return {NAMED(inicio),  NAMED(Final),    NAMED(Minimo),   NAMED(maximo),  NAMED(graf),
-            NAMED(Line2),   NAMED(paso),     NAMED(paso3),    NAMED(paso4),   NAMED(Label1),
-            NAMED(Label2),  NAMED(Label3),   NAMED(Label4),   NAMED(Label5),  NAMED(Label6),
-            NAMED(Label7),  NAMED(Label8),   NAMED(label9),   NAMED(label10), NAMED(Text1),
-            NAMED(Label14), NAMED(Check1),   NAMED(Check2),   NAMED(Check3),  NAMED(LSCR),
-            NAMED(Lval),    NAMED(CSCR),     NAMED(Cval),     NAMED(TSCR),    NAMED(Tval),
-            NAMED(Para),    NAMED(Picture1), NAMED(Picture2), NAMED(Picture3),
+    return {NAMED(inicio), NAMED(Final), NAMED(Minimo), NAMED(maximo), NAMED(graf), NAMED(Line2),
+            NAMED(paso), NAMED(paso3), NAMED(paso4), NAMED(Label1), NAMED(Label2), NAMED(Label3),
+            NAMED(Label4), NAMED(Label5), NAMED(Label6), NAMED(Label7), NAMED(Label8),
+            NAMED(label9), NAMED(label10), NAMED(Text1), NAMED(Label14), NAMED(Check1),
+            NAMED(Check2), NAMED(Check3), NAMED(LSCR), NAMED(Lval), NAMED(CSCR), NAMED(Cval),
+            NAMED(TSCR), NAMED(Tval), NAMED(Para), NAMED(Picture1), NAMED(Picture2),
+            NAMED(Picture3),
             // The panel under the step buttons.
             NAMED(tituloHistorial), NAMED(historial), NAMED(verMejor), NAMED(rotuloMejorA),
-            NAMED(mejorA), NAMED(rotuloMejorC), NAMED(mejorC), NAMED(rotuloMejorT0),
-            NAMED(mejorT0), NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo),
-            NAMED(pasoMaximo)};
+            NAMED(mejorA), NAMED(rotuloMejorC), NAMED(mejorC), NAMED(rotuloMejorT0), NAMED(mejorT0),
+            NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo), NAMED(pasoMaximo)};
 }
 
 Named gridControls(const Form1 &f)
@@ -102,11 +101,11 @@ void tst_ViewSwitch::entersChartView_data()
     QTest::addColumn<double>("expectedMean");
 
     QTest::newRow("y values of 2, 4 and 9 average to 5")
-        << QStringList{"0", "1", "2"} << QStringList{"2", "4", "9"} << 3 << 5.0;
+            << QStringList{"0", "1", "2"} << QStringList{"2", "4", "9"} << 3 << 5.0;
     QTest::newRow("a single point's y is the mean")
-        << QStringList{"3"} << QStringList{"2,5"} << 1 << 2.5;
+            << QStringList{"3"} << QStringList{"2,5"} << 1 << 2.5;
     QTest::newRow("only the rows above the first empty t cell count")
-        << QStringList{"0", "1", "", "3"} << QStringList{"1", "3", "100", "100"} << 2 << 2.0;
+            << QStringList{"0", "1", "", "3"} << QStringList{"1", "3", "100", "100"} << 2 << 2.0;
 }
 
 void tst_ViewSwitch::entersChartView()
@@ -185,7 +184,7 @@ void tst_ViewSwitch::faultOnEntryRecovers_data()
 
     QTest::newRow("y values that cancel out give a mean of zero") << QStringList{"1", "-1"} << 1.0;
     QTest::newRow("y values whose sum leaves the double range")
-        << QStringList{"1e308", "1e308"} << 1.0;
+            << QStringList{"1e308", "1e308"} << 1.0;
     QTest::newRow("a rate at which the curve overflows") << QStringList{"2", "4"} << 1000.0;
 }
 

@@ -55,7 +55,8 @@ void loadFonts()
     for (const char *file : italic) {
         int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         if (id >= 0)
-            serifItalicFamily = QFontDatabase::applicationFontFamilies(id).value(0, serifItalicFamily);
+            serifItalicFamily
+                    = QFontDatabase::applicationFontFamilies(id).value(0, serifItalicFamily);
     }
 }
 
@@ -75,7 +76,8 @@ QFont serifFont(bool italic)
 // One run of text on a line: its font style, size relative to the main text,
 // vertical shift of its baseline (positive is up, in main-text em) and the
 // space left before it (in main-text em).
-struct Run {
+struct Run
+{
     QString text;
     bool italic;
     double size;
@@ -106,7 +108,8 @@ QPainterPath typeset(const std::vector<Run> &runs)
 }
 
 // A drawing in final-pixel coordinates: outlines plus solid rectangles.
-struct Drawing {
+struct Drawing
+{
     std::vector<QPainterPath> paths;
     std::vector<QRectF> bars;
 };
@@ -240,7 +243,8 @@ QPainterPath centred(const QPainterPath &path, double scale, int width, int heig
 // letters, and shown side by side a visibly larger a would look wrong.
 bool drawSymbols(const QString &dir)
 {
-    struct Symbol {
+    struct Symbol
+    {
         const char *name;
         int width;
         int height;
@@ -248,10 +252,10 @@ bool drawSymbols(const QString &dir)
         int sizeGroup;
     };
     std::vector<Symbol> symbols = {
-        {"a", 31, 36, typeset({{"a", true, 1.0, 0.0, 0.0}}), 0},
-        {"c", 31, 29, typeset({{"c", true, 1.0, 0.0, 0.0}}), 0},
-        {"t0", 37, 35,
-         typeset({{"t", true, 1.0, 0.0, 0.0}, {"0", false, 0.58, -0.18, 0.0}}), 1},
+            {"a", 31, 36, typeset({{"a", true, 1.0, 0.0, 0.0}}), 0},
+            {"c", 31, 29, typeset({{"c", true, 1.0, 0.0, 0.0}}), 0},
+            {"t0", 37, 35, typeset({{"t", true, 1.0, 0.0, 0.0}, {"0", false, 0.58, -0.18, 0.0}}),
+             1},
     };
 
     const double margin = 2.0;
@@ -283,33 +287,33 @@ bool drawFormula(const QString &dir)
     const int boxWidth = 153;
 
     const QString minus = QString(QChar(0x2212));
-    const double sup = 0.70;      // exponent size
-    const double supRise = 0.42;  // exponent baseline above the main baseline
-    const double subSize = 0.50;  // size of the 0 below the exponent's t
+    const double sup = 0.70;     // exponent size
+    const double supRise = 0.42; // exponent baseline above the main baseline
+    const double subSize = 0.50; // size of the 0 below the exponent's t
     const double subRise = supRise - 0.12;
-    const double opSpace = 0.16;  // space around + in the main line
+    const double opSpace = 0.16; // space around + in the main line
     const double supOpSpace = 0.10;
 
     QPainterPath numerator = typeset({{"a", true, 1.0, 0.0, 0.0}});
     QPainterPath denominator = typeset({
-        {"1", false, 1.0, 0.0, 0.0},
-        {"+", false, 1.0, 0.0, opSpace},
-        {"e", true, 1.0, 0.0, opSpace},
-        {minus, false, sup, supRise, 0.02},
-        {"c", true, sup, supRise, 0.0},
-        {"(", false, sup, supRise, 0.0},
-        {"t", true, sup, supRise, 0.02},
-        {minus, false, sup, supRise, supOpSpace},
-        {"t", true, sup, supRise, supOpSpace},
-        {"0", false, subSize, subRise, 0.0},
-        {")", false, sup, supRise, 0.02},
+            {"1", false, 1.0, 0.0, 0.0},
+            {"+", false, 1.0, 0.0, opSpace},
+            {"e", true, 1.0, 0.0, opSpace},
+            {minus, false, sup, supRise, 0.02},
+            {"c", true, sup, supRise, 0.0},
+            {"(", false, sup, supRise, 0.0},
+            {"t", true, sup, supRise, 0.02},
+            {minus, false, sup, supRise, supOpSpace},
+            {"t", true, sup, supRise, supOpSpace},
+            {"0", false, subSize, subRise, 0.0},
+            {")", false, sup, supRise, 0.02},
     });
 
     // Vertical layout in em: gap between the bar and the ink on either side.
     const double gap = 0.16;
     const double barPixels = 2.0;
-    const double sideMargin = 4.0;    // pixels left free beside the bar
-    const double textMargin = 5.0;    // pixels left free beside the denominator
+    const double sideMargin = 4.0; // pixels left free beside the bar
+    const double textMargin = 5.0; // pixels left free beside the denominator
     const double verticalMargin = 3.0;
 
     const QRectF numInk = numerator.boundingRect();

@@ -85,12 +85,12 @@ Descriptor entryAt(int folder, const QByteArray &name)
 // Where a name leads: a folder held open and the file's name in it.
 struct Place
 {
-    Descriptor folder; // not open when a folder on the way is missing
-    QByteArray name; // the last component, looked up in `folder` only
-    QByteArray shown; // the name after its links, as the messages show it
-    bool exists {false}; // a regular file stands there
-    mode_t mode {0}; // that file's permissions
-    QString refusal; // why the name may not be used, in words for the user
+    Descriptor folder;  // not open when a folder on the way is missing
+    QByteArray name;    // the last component, looked up in `folder` only
+    QByteArray shown;   // the name after its links, as the messages show it
+    bool exists{false}; // a regular file stands there
+    mode_t mode{0};     // that file's permissions
+    QString refusal;    // why the name may not be used, in words for the user
 };
 
 Place refused(const QString &reason)

@@ -96,7 +96,7 @@ void Form1::Recuperar_Click()
     const int largo = xv(0)->maxLength();
     const DataBytes leido = readDataFile(kNombreArchivo, pointFileLimit(largo));
     const PointFile archivo = leido.refusal.isEmpty() ? parsePointFile(leido.bytes, largo)
-                                                      : PointFile {{}, leido.refusal};
+                                                      : PointFile{{}, leido.refusal};
     if (!archivo.refusal.isEmpty()) {
         msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ") + archivo.refusal);
         return;

@@ -65,7 +65,8 @@ PointFile parsePointFile(const QByteArray &bytes, int boxLength)
                 QStringLiteral("no es un archivo de puntos: su primera línea no empieza por un "
                                "número")};
 
-    const QString outOfRange = QStringLiteral("el número de puntos no está entre 0 y %1").arg(kRows);
+    const QString outOfRange
+            = QStringLiteral("el número de puntos no está entre 0 y %1").arg(kRows);
     int count = 0;
     try {
         // The count is read the same whatever the locale: a point is the only

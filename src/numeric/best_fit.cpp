@@ -224,7 +224,7 @@ BestFit solve(const Parameters &current, Held held, const Points &points)
 {
     const FreeSet free(held);
     const bool pointsFit = points.n >= 0 && size_t(points.n) <= points.t.size()
-                           && size_t(points.n) <= points.y.size();
+            && size_t(points.n) <= points.y.size();
     if (free.count == 0 || !pointsFit || points.n < free.count)
         return {};
 

@@ -47,7 +47,7 @@ inline void descentUpdate(Parameters &p, const Sums &sums, double s)
 
 struct BatchEnd
 {
-    int evaluations{0}; // iterations evaluated, the stopping one included
+    int evaluations{0};  // iterations evaluated, the stopping one included
     bool stopped{false}; // the error grew past the one before the batch
 };
 

@@ -140,8 +140,8 @@ double leadingNumber(const QString &text)
     }
     if (mantissaDigits == 0)
         return 0.0;
-    if (pos < size && (text[pos] == u'e' || text[pos] == u'E' || text[pos] == u'd'
-                       || text[pos] == u'D')) {
+    if (pos < size
+        && (text[pos] == u'e' || text[pos] == u'E' || text[pos] == u'd' || text[pos] == u'D')) {
         std::string exponent = "e";
         int save = pos;
         ++pos;

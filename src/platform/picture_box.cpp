@@ -190,15 +190,14 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click = pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
+            && rect().contains(event->position().toPoint());
     pressed = false;
     if (click)
         raiseEvent(onClick);
 }
 
 LineShape::LineShape(PictureBox *box, int x1, int y1, int x2, int y2)
-    : QWidget(box),
-      line(twipsToPixels(x1), twipsToPixels(y1), twipsToPixels(x2), twipsToPixels(y2))
+    : QWidget(box), line(twipsToPixels(x1), twipsToPixels(y1), twipsToPixels(x2), twipsToPixels(y2))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);

@@ -74,73 +74,73 @@ public:
     using FitState::y;
 
     // ---- Controls shown in both views
-    PictureBox *funcion{};       // picture of the model's formula
-    QPushButton *Command1{};     // "Guardar": save the grid to datos.txt
-    QPushButton *Recuperar{};    // "Recuperar": restore the grid from datos.txt
-    QPushButton *Command5{};     // view switch, "Gráfica" / "Tabla"
+    PictureBox *funcion{};    // picture of the model's formula
+    QPushButton *Command1{};  // "Guardar": save the grid to datos.txt
+    QPushButton *Recuperar{}; // "Recuperar": restore the grid from datos.txt
+    QPushButton *Command5{};  // view switch, "Gráfica" / "Tabla"
 
     // ---- Data grid
-    QLabel *Label11{};           // heading "t" of the t column
-    QLabel *Label12{};           // heading "f(t)" of the y column
+    QLabel *Label11{};               // heading "t" of the t column
+    QLabel *Label12{};               // heading "f(t)" of the y column
     ControlArray<TextBox, kRows> xv; // t of point k, row k
     ControlArray<TextBox, kRows> yv; // y of point k, row k
 
     // ---- Chart and its axis labels
-    PictureBox *graf{};          // the chart: t from -5 to 15, values from 0 to 10
-    LineShape *Line2{};          // vertical line at t = 0 inside graf
-    QLabel *Final{};             // axis label 10, top of graf
-    QLabel *inicio{};            // axis label 0, bottom of graf
-    QLabel *Minimo{};            // axis label -5, left end
-    QLabel *maximo{};            // axis label 15, right end
-    QLabel *Label14{};           // axis label 0 under Line2
+    PictureBox *graf{}; // the chart: t from -5 to 15, values from 0 to 10
+    LineShape *Line2{}; // vertical line at t = 0 inside graf
+    QLabel *Final{};    // axis label 10, top of graf
+    QLabel *inicio{};   // axis label 0, bottom of graf
+    QLabel *Minimo{};   // axis label -5, left end
+    QLabel *maximo{};   // axis label 15, right end
+    QLabel *Label14{};  // axis label 0 under Line2
 
     // ---- Fitting: step buttons, step size, derivatives and error figures
-    QLabel *Label1{};            // heading "Ajuste" of the step buttons
-    QPushButton *paso{};         // one step
-    QPushButton *paso3{};        // 100 steps
-    QPushButton *paso4{};        // 10000 steps
-    QLabel *Label2{};            // heading "Derivadas Parciales"
-    Readout *Label6{};           // dE/da readout
-    Readout *Label7{};           // dE/dc readout
-    Readout *Label8{};           // dE/dt0 readout
-    QLabel *Label3{};            // heading "Paso"
-    TextBox *Text1{};            // step size of the descent
-    QLabel *Label4{};            // heading "Error Cuadrático"
-    TextBox *label9{};           // squared error E
-    QLabel *Label5{};            // heading "Error normalizado (%)"
-    TextBox *label10{};          // normalized error in %, magenta when E grew
+    QLabel *Label1{};     // heading "Ajuste" of the step buttons
+    QPushButton *paso{};  // one step
+    QPushButton *paso3{}; // 100 steps
+    QPushButton *paso4{}; // 10000 steps
+    QLabel *Label2{};     // heading "Derivadas Parciales"
+    Readout *Label6{};    // dE/da readout
+    Readout *Label7{};    // dE/dc readout
+    Readout *Label8{};    // dE/dt0 readout
+    QLabel *Label3{};     // heading "Paso"
+    TextBox *Text1{};     // step size of the descent
+    QLabel *Label4{};     // heading "Error Cuadrático"
+    TextBox *label9{};    // squared error E
+    QLabel *Label5{};     // heading "Error normalizado (%)"
+    TextBox *label10{};   // normalized error in %, magenta when E grew
 
     // ---- Parameter rows: a (L), c (C), t0 (T)
-    QLabel *Para{};              // heading "Coeficientes"
-    CheckBox *Check1{};          // holds a fixed
-    PictureBox *Picture1{};      // symbol a
-    HScrollBar *LSCR{};          // a = position / 10 + 10 (kBarA)
-    TextBox *Lval{};             // a as typed
-    CheckBox *Check2{};          // holds c fixed
-    PictureBox *Picture2{};      // symbol c
-    HScrollBar *CSCR{};          // c = position / 10 (kBarC)
-    TextBox *Cval{};             // c as typed
-    CheckBox *Check3{};          // holds t0 fixed
-    PictureBox *Picture3{};      // symbol t0
-    HScrollBar *TSCR{};          // t0 = position / 5 (kBarT0)
-    TextBox *Tval{};             // t0 as typed
+    QLabel *Para{};         // heading "Coeficientes"
+    CheckBox *Check1{};     // holds a fixed
+    PictureBox *Picture1{}; // symbol a
+    HScrollBar *LSCR{};     // a = position / 10 + 10 (kBarA)
+    TextBox *Lval{};        // a as typed
+    CheckBox *Check2{};     // holds c fixed
+    PictureBox *Picture2{}; // symbol c
+    HScrollBar *CSCR{};     // c = position / 10 (kBarC)
+    TextBox *Cval{};        // c as typed
+    CheckBox *Check3{};     // holds t0 fixed
+    PictureBox *Picture3{}; // symbol t0
+    HScrollBar *TSCR{};     // t0 = position / 5 (kBarT0)
+    TextBox *Tval{};        // t0 as typed
 
     // ---- Panel under the step buttons: where the descent goes. Read-only: it
     // never writes the fit state, and a failure inside it stays inside it.
-    QLabel *tituloHistorial{};   // heading "Historial del error"
-    HistoryPlot *historial{};    // log10 E of every evaluation of the steps since the history began
-    CheckBox *verMejor{};        // "Mostrar el mejor ajuste": fills the five readouts below
-    QLabel *rotuloMejorA{};      // caption "a"
-    Readout *mejorA{};           // a at the best fit
-    QLabel *rotuloMejorC{};      // caption "c"
-    Readout *mejorC{};           // c at the best fit
-    QLabel *rotuloMejorT0{};     // caption "t0"
-    Readout *mejorT0{};          // t0 at the best fit
-    QLabel *rotuloMejorError{};  // caption "Error Cuadrático"
-    Readout *mejorError{};       // E at the best fit
-    QLabel *rotuloPasoMaximo{};  // caption "Paso máximo estable"
-    Readout *pasoMaximo{};       // largest stable step size, 2 / λmax at the best fit
-    ErrorHistory historia;       // what historial draws: the steps' errors in bounded memory
+    QLabel *tituloHistorial{};  // heading "Historial del error"
+    HistoryPlot *historial{};   // log10 E of every evaluation of the steps since the history began
+    CheckBox *verMejor{};       // "Mostrar el mejor ajuste": fills the five readouts below
+    QLabel *rotuloMejorA{};     // caption "a"
+    Readout *mejorA{};          // a at the best fit
+    QLabel *rotuloMejorC{};     // caption "c"
+    Readout *mejorC{};          // c at the best fit
+    QLabel *rotuloMejorT0{};    // caption "t0"
+    Readout *mejorT0{};         // t0 at the best fit
+    QLabel *rotuloMejorError{}; // caption "Error Cuadrático"
+    Readout *mejorError{};      // E at the best fit
+    QLabel *rotuloPasoMaximo{}; // caption "Paso máximo estable"
+    Readout *pasoMaximo{};      // largest stable step size, 2 / λmax at the best fit
+    ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
 
     // The chart view's controls in the order the program shows and hides them;
     // the panel's 13 close the first block, which the recovery shows too.

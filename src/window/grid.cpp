@@ -19,8 +19,7 @@ void Form1::capturar()
             xv(i)->setBackColor(qbColor(Blanco));
             yv(i)->setBackColor(qbColor(Blanco));
         }
-    } catch (const Fault &) {
-    }
+    } catch (const Fault &) { }
     n = i;
     for (i = n; i <= kLastRow; ++i) {
         xv(i)->setBackColor(qbColor(GrisClaro));

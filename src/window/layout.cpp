@@ -39,7 +39,7 @@ struct Builder
     QWidget *form;
     std::vector<std::pair<int, QWidget *>> tabOrder;
 
-    template<typename Control>
+    template <typename Control>
     Control *place(Control *control, const QString &name, int left, int top, int width, int height,
                    int tabIndex)
     {

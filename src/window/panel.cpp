@@ -24,12 +24,8 @@ void Form1::reiniciarHistorial()
 // best fit depends on.
 std::vector<double> Form1::claveDelMejor(Held held) const
 {
-    std::vector<double> clave{double(n),
-                              double(held.a),
-                              double(held.c),
-                              double(held.t0),
-                              held.a ? a : 0.0,
-                              held.c ? c : 0.0,
+    std::vector<double> clave{double(n),         double(held.a),   double(held.c),
+                              double(held.t0),   held.a ? a : 0.0, held.c ? c : 0.0,
                               held.t0 ? t0 : 0.0};
     for (int k = 0; k < n && k < kArrayBound; ++k) {
         clave.push_back(x.items[k]);

@@ -5,8 +5,7 @@
 // Each of a, c and t0 has a scroll bar and a text box. The three members share
 // the handlers below and differ in their field, controls and bar mapping.
 
-void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja,
-                        const BarMapping &mapa)
+void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa)
 {
     if (ocupado)
         return;
@@ -32,15 +31,15 @@ void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja,
         return;
     ocupado = true;
     const std::function<void()> pasos[] = {
-        [&] {
-            const double antes = parametro;
-            parametro = textToNumber(caja->text());
-            if (parametro != antes)
-                reiniciarHistorial();
-        },
-        [&] { caja->setText(numberToText(parametro)); },
-        [&] { barra->writeValue(mapa.position(parametro)); },
-        [&] { pintar(); },
+            [&] {
+                const double antes = parametro;
+                parametro = textToNumber(caja->text());
+                if (parametro != antes)
+                    reiniciarHistorial();
+            },
+            [&] { caja->setText(numberToText(parametro)); },
+            [&] { barra->writeValue(mapa.position(parametro)); },
+            [&] { pintar(); },
     };
     for (const auto &pasoCommit : pasos) {
         try {
