@@ -14,14 +14,15 @@ namespace {
 
 const QString kDash = QStringLiteral("—");
 
-// Twenty points of a = 8, c = 0,9, t0 = 6, written as the program writes numbers.
-std::unique_ptr<Form1> knownCurve()
+// Twenty points of a = 8, c = 0,9, t0 = 6, written as the program writes
+// numbers; with a small fixed perturbation, so that no fit lands on them.
+std::unique_ptr<Form1> knownCurve(double noise = 0)
 {
     QLocale::setDefault(kSpanish);
     QStringList t, y;
     for (int k = 0; k < 20; ++k) {
         t << numberToText(k);
-        y << numberToText(8 / (1 + std::exp(-0.9 * (k - 6))));
+        y << numberToText(8 / (1 + std::exp(-0.9 * (k - 6))) + noise * ((k * 7) % 5 - 2));
     }
     return chartView(t, y);
 }
@@ -59,6 +60,8 @@ bool drawnNear(const QImage &image, QPointF at, const QColor &colour)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(NoFit)
 
 class tst_Panel : public QObject
 {
@@ -171,18 +174,23 @@ private slots:
     void bestFitReadouts_data()
     {
         QTest::addColumn<bool>("knownPoints"); // twenty points of a known curve, else two
-        QTest::addColumn<int>("held");         // 0 none, 1 a, 3 all three
+        QTest::addColumn<int>("held"); // 0 none, 1 a, 3 all three, 4 t0 at 20
         QTest::addColumn<bool>("ticked");
         QTest::addColumn<QList<double>>("expected"); // a, c, t0, E; empty: dashes
-        QTest::newRow("unticked, the readouts are blank") << true << 0 << false << QList<double>{};
+        QTest::addColumn<NoFit>("why");
+        QTest::newRow("unticked, the readouts are blank")
+                << true << 0 << false << QList<double>{} << NoFit::none;
         QTest::newRow("ticked over a known curve they show it")
-                << true << 0 << true << QList<double>{8, 0.9, 6, 0};
+                << true << 0 << true << QList<double>{8, 0.9, 6, 0} << NoFit::none;
         QTest::newRow("with a held at 5 the fit moves only c and t0")
-                << true << 1 << true << QList<double>{5, qQNaN(), qQNaN(), qQNaN()};
+                << true << 1 << true << QList<double>{5, qQNaN(), qQNaN(), qQNaN()} << NoFit::none;
+        QTest::newRow("with t0 held at 20 a lies beyond its scroll bar and is still shown")
+                << true << 4 << true << QList<double>{qQNaN(), qQNaN(), 20, qQNaN()}
+                << NoFit::none;
         QTest::newRow("two points for three free parameters have no answer")
-                << false << 0 << true << QList<double>{};
+                << false << 0 << true << QList<double>{} << NoFit::tooFewPoints;
         QTest::newRow("with every parameter held there is nothing to fit")
-                << true << 3 << true << QList<double>{};
+                << true << 3 << true << QList<double>{} << NoFit::allHeld;
     }
 
     void bestFitReadouts()
@@ -191,10 +199,13 @@ private slots:
         QFETCH(int, held);
         QFETCH(bool, ticked);
         QFETCH(QList<double>, expected);
+        QFETCH(NoFit, why);
         MessageRecorder messages;
         auto form = knownPoints ? knownCurve() : chartView();
-        form->Check1->setValue(held >= 1);
-        form->Check2->setValue(held >= 3);
+        if (held == 4)
+            form->TSCR->setValue(100); // t0 = 20, the bar's end
+        form->Check1->setValue(held == 1 || held == 3);
+        form->Check2->setValue(held == 3);
         form->Check3->setValue(held >= 3);
         form->verMejor->setValue(ticked);
         form->graf_Click();
@@ -205,10 +216,12 @@ private slots:
             QVERIFY(!form->historial->bestError());
         } else if (expected.isEmpty()) {
             QCOMPARE(shown, QStringList(5, kDash));
+            QCOMPARE(form->mejorAjuste().whyNot, why);
             QVERIFY(!form->historial->bestError());
         } else {
-            const BestFit fit = bestFit({5, 1, 0}, {held >= 1, false, false},
-                                        {form->x.items, form->y.items, form->n});
+            const BestFit fit
+                    = bestFit({5, 1, held == 4 ? 20.0 : 0.0}, {held == 1, false, held == 4},
+                              {form->x.items, form->y.items, form->n});
             const double values[] = {fit.p.a, fit.p.c, fit.p.t0, fit.E, fit.maxStep};
             for (int k = 0; k < 5; ++k)
                 QCOMPARE(shown[k], numberToText(values[k]));
@@ -218,6 +231,43 @@ private slots:
             QVERIFY(form->historial->bestError() && *form->historial->bestError() == fit.E);
         }
         QVERIFY(messages.texts.isEmpty());
+        if (held == 4) {
+            // a's bar covers 0 to 20: the figure shown cannot be typed in.
+            QVERIFY(textToNumber(shown[0]) > 20);
+            form->Lval->setText(shown[0]);
+            QTest::keyClick(form->Lval, Qt::Key_Return);
+            QCOMPARE(messages.texts, QStringList{"Desbordamiento"});
+        }
+    }
+
+    // The same points and held values give the same digits whatever the
+    // current parameters the solver starts from.
+    void sameDigitsFromAnyStart_data()
+    {
+        QTest::addColumn<bool>("holdT0");
+        QTest::newRow("nothing held") << false;
+        QTest::newRow("t0 held at 5") << true;
+    }
+
+    void sameDigitsFromAnyStart()
+    {
+        QFETCH(bool, holdT0);
+        QStringList first;
+        // Scroll bar positions of a, c and t0 (t0 stays at 5 when held).
+        for (const QList<int> &bars : {QList<int>{-50, 10, 25}, QList<int>{-20, 5, 30},
+                                       QList<int>{30, 15, 40}, QList<int>{0, 20, -10}}) {
+            auto form = knownCurve(0.05);
+            form->LSCR->setValue(bars[0]);
+            form->CSCR->setValue(bars[1]);
+            form->TSCR->setValue(holdT0 ? 25 : bars[2]);
+            form->Check3->setValue(holdT0);
+            form->verMejor->setValue(1);
+            const QStringList shown = readouts(*form);
+            QVERIFY(!shown.contains(kDash));
+            if (first.isEmpty())
+                first = shown;
+            QCOMPARE(shown, first);
+        }
     }
 
     // The fit is recomputed when the held set or a held value changes, not only

@@ -174,6 +174,8 @@ public:
     void verMejor_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
+    // The best fit the readouts show, with its reason when they show "—".
+    const BestFit &mejorAjuste() const { return mejor; }
 
 private:
     void crearControles();

@@ -54,7 +54,7 @@ void Form1::actualizarPanel() noexcept
         const bool ver = verMejor->value() != 0;
         if (ver)
             calcularMejor();
-        const bool hay = ver && mejor.found;
+        const bool hay = ver && mejor.found();
         auto lectura = [&](double value) {
             return !ver ? QString() : hay ? numberToText(value) : QStringLiteral("—");
         };
