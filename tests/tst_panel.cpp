@@ -331,7 +331,7 @@ private slots:
         QStringList onCurve;
         for (int t = 0; t < 4; ++t)
             onCurve << numberToText(5 / (1 + std::exp(-double(t))));
-        QTest::newRow("an error of 0 lies on the bottom edge") << onCurve << 1;
+        QTest::newRow("an error of 0 lies on the bottom edge, above the axis") << onCurve << 1;
     }
 
     void historyIsDrawn()
@@ -347,14 +347,42 @@ private slots:
 
         const QPointF last = plot.position(steps, form->errorCuad);
         QVERIFY(drawnNear(image, last, qbColor(Azul)));
-        if (form->errorCuad == 0)
-            QCOMPARE(last.y(), double(plot.plotArea().bottom()));
+        if (form->errorCuad == 0) {
+            // On the row just above the axis line, which stays black below it.
+            const int bottom = plot.plotArea().bottom();
+            QCOMPARE(last.y(), bottom - 1.0);
+            QCOMPARE(image.pixelColor(int(last.x()), bottom - 1), qbColor(Azul));
+            QCOMPARE(image.pixelColor(int(last.x()), bottom), qbColor(0));
+        }
         const int bestRow = int(std::lround(plot.position(0, *plot.bestError()).y()));
         int dashes = 0;
         for (int px = plot.plotArea().left(); px <= plot.plotArea().right(); ++px)
             dashes += image.pixelColor(px, bestRow) == qbColor(Rojo);
         QVERIFY(dashes > plot.plotArea().width() / 4 && dashes < plot.plotArea().width());
         QVERIFY(messages.texts.isEmpty());
+    }
+
+    // A slow descent over 300 000 evaluations, 2048 to a column, reads as one
+    // line: in every pixel column it covers, the line passes within a pixel of
+    // where that column's error falls.
+    void longSlowRunIsOneLine()
+    {
+        auto form = chartView();
+        const int count = 300000;
+        auto error = [](double evaluation) { return 12 - 1e-6 * evaluation; };
+        for (int k = 1; k <= count; ++k)
+            form->historia.add(error(k));
+        form->historial->refresh(std::nullopt);
+        const QImage image = form->historial->grab().toImage();
+        const HistoryPlot &plot = *form->historial;
+        const QRect area = plot.plotArea();
+        int covered = 0;
+        for (int px = area.left() + 1; px <= area.right(); ++px, ++covered) {
+            const double evaluation = double(px - area.left()) / area.width() * count;
+            QVERIFY2(drawnNear(image, plot.position(evaluation, error(evaluation)), qbColor(Azul)),
+                     qPrintable(QStringLiteral("pixel column %1").arg(px)));
+        }
+        QVERIFY(covered > 200);
     }
 };
 
