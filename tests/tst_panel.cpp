@@ -360,7 +360,7 @@ private slots:
         const int count = 300000;
         auto error = [](double evaluation) { return 12 - 1e-6 * evaluation; };
         for (int k = 1; k <= count; ++k)
-            form->historia.add(error(k));
+            form->historia.add(error(k), {});
         form->historial->refresh(std::nullopt);
         const QImage image = form->historial->grab().toImage();
         const HistoryPlot &plot = *form->historial;
