@@ -1,9 +1,11 @@
 #include "platform/controls.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
@@ -100,6 +102,27 @@ void releaseHeldControl()
         mouseHold->release();
 }
 
+// ---------------------------------------------------------------- Context menus
+
+void offerActions(QWidget *control, const QList<QAction *> &actions)
+{
+    control->addActions(actions);
+    auto *box = qobject_cast<QLineEdit *>(control);
+    if (!box) {
+        control->setContextMenuPolicy(Qt::ActionsContextMenu);
+        return;
+    }
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(box, &QWidget::customContextMenuRequested, box, [box, actions](QPoint at) {
+        QMenu *menu = box->createStandardContextMenu();
+        QAction *first = menu->actions().value(0);
+        menu->insertActions(first, actions);
+        menu->insertSeparator(first);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(box->mapToGlobal(at));
+    });
+}
+
 // ---------------------------------------------------------------- TextBox
 
 TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
@@ -123,6 +146,15 @@ QColor TextBox::backColor() const
 
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    if (leavesOnEscape && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // The program's writes clear the box's own undo, so this goes back to
+        // the text the program last wrote.
+        while (isUndoAvailable())
+            undo();
+        clearFocus();
+        event->accept();
+        return;
+    }
     const QString text = event->text();
     if (!onKeyPress || text.isEmpty()) {
         QLineEdit::keyPressEvent(event);
@@ -164,6 +196,7 @@ CheckBox::CheckBox(QWidget *parent) : QCheckBox(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QCheckBox::stateChanged, this, [this](int state) {
+        lastValue = currentValue;
         currentValue = state == Qt::Unchecked ? 0 : state == Qt::Checked ? 1 : 2;
     });
 }
@@ -189,6 +222,22 @@ HScrollBar::HScrollBar(QWidget *parent, int min, int max) : QScrollBar(Qt::Horiz
     setTracking(false);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractSlider::valueChanged, this, [this] { raiseEvent(onChange); });
+}
+
+// The slider's repeat of a held arrow or track runs on its timer; a held key
+// comes as auto-repeated presses.
+void HScrollBar::timerEvent(QTimerEvent *event)
+{
+    inRepeat = true;
+    QScrollBar::timerEvent(event);
+    inRepeat = false;
+}
+
+void HScrollBar::keyPressEvent(QKeyEvent *event)
+{
+    inRepeat = event->isAutoRepeat();
+    QScrollBar::keyPressEvent(event);
+    inRepeat = false;
 }
 
 void HScrollBar::writeValue(int position)

@@ -4,10 +4,13 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QList>
 #include <QScrollBar>
 
 #include <cstdint>
 #include <functional>
+
+class QAction;
 
 // Runs an event handler at the boundary with Qt's event loop: nothing the
 // handler throws may cross into Qt.
@@ -20,6 +23,10 @@ void raiseEvent(const std::function<void()> &handler) noexcept;
 // A press whose button has gone up before the press reaches its control (a box
 // opened by the focus change the press caused) is kept from the control.
 void releaseHeldControl();
+
+// Offers the actions in the control's context menu; a text box lists them
+// above its own entries (cut, copy, paste).
+void offerActions(QWidget *control, const QList<QAction *> &actions);
 
 // Single-line text box with the classic events: KeyPress gets the character
 // code by reference before the character enters the box (0 cancels the key,
@@ -37,6 +44,11 @@ public:
     std::function<void(int16_t &keyAscii)> onKeyPress;
     std::function<void()> onLostFocus;
 
+    // Esc drops what was typed since the program last wrote the box and moves
+    // the focus out of it (raising LostFocus), so that the window's own keys,
+    // such as its undo, act again.
+    bool leavesOnEscape{false};
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -53,12 +65,15 @@ public:
     // kept equal to the box's state on every change, by the user or the program.
     int value() const { return currentValue; }
     void setValue(int value);
+    // The Value before its latest change.
+    int previousValue() const { return lastValue; }
 
 protected:
     void nextCheckState() override;
 
 private:
     int currentValue{0};
+    int lastValue{0};
 };
 
 // Horizontal scroll bar whose Value behaves classically: a write outside
@@ -72,7 +87,18 @@ public:
 
     void writeValue(int position);
 
+    // True while the Change being raised repeats an earlier one: an arrow or
+    // the track held down with the mouse, or an arrow key held down.
+    bool repeating() const { return inRepeat; }
+
     std::function<void()> onChange;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool inRepeat{false};
 };
 
 // A control array: the controls of one column, indexed from 0 like the rest of

@@ -200,6 +200,7 @@ void nameControls(Form1 &f)
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     crearControles();
+    crearDeshacer();
     conectarEventos();
     Form_Load();
 }
@@ -354,6 +355,12 @@ void Form1::conectarEventos()
             [this] { raiseEvent([this] { verMejor_Click(); }); });
     // Views depend on which parameters are held: they follow a change of the
     // boxes at once, while the descent reads them at its next evaluation.
+    connect(Check1, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check1_Click(); }); });
+    connect(Check2, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check2_Click(); }); });
+    connect(Check3, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check3_Click(); }); });
     for (CheckBox *box : {Check1, Check2, Check3})
         connect(box, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
     connect(this, &Form1::estadoCambiado, this, &Form1::actualizarPanel);
