@@ -251,17 +251,15 @@ void Form1::crearDeshacer()
     accionRehacer->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
-    const auto nombrar = [](QAction *accion, const QString &verbo, const QString &que) {
-        accion->setText(que.isEmpty() ? verbo : verbo + QLatin1Char(' ') + que);
+    const auto nombrar = [](QAction *accion, const QString &verbo) {
+        return [accion, verbo](const QString &que) {
+            accion->setText(que.isEmpty() ? verbo : verbo + QLatin1Char(' ') + que);
+        };
     };
     connect(&pilaDeshacer, &QUndoStack::undoTextChanged, accionDeshacer,
-            [this, nombrar](const QString &que) {
-                nombrar(accionDeshacer, QStringLiteral("Deshacer"), que);
-            });
+            nombrar(accionDeshacer, QStringLiteral("Deshacer")));
     connect(&pilaDeshacer, &QUndoStack::redoTextChanged, accionRehacer,
-            [this, nombrar](const QString &que) {
-                nombrar(accionRehacer, QStringLiteral("Rehacer"), que);
-            });
+            nombrar(accionRehacer, QStringLiteral("Rehacer")));
     connect(&pilaDeshacer, &QUndoStack::canUndoChanged, accionDeshacer, &QAction::setEnabled);
     connect(&pilaDeshacer, &QUndoStack::canRedoChanged, accionRehacer, &QAction::setEnabled);
     accionDeshacer->setEnabled(false);
