@@ -39,8 +39,6 @@ private slots:
 
     void parsesPaste_data();
     void parsesPaste();
-    void decodesDroppedFile_data();
-    void decodesDroppedFile();
 };
 
 void tst_PointText::parsesPaste_data()
@@ -94,8 +92,6 @@ void tst_PointText::parsesPaste_data()
     QTest::newRow("an empty field inside a row")
             << es << "t;f(t)\n0;\n"
             << 20 << QStringList{} << 0 << "la línea 2 no tiene dos números";
-    QTest::newRow("three columns") << es << "0\t1\t2\n"
-                                   << 20 << QStringList{} << 0 << "la línea 1 no tiene dos números";
     QTest::newRow("a heading of one word is no heading")
             << es << "datos\n0\t1" << 20 << QStringList{} << 0 << "la línea 1 no tiene dos números";
     QTest::newRow("a no-break space groups, it does not separate")
@@ -124,35 +120,6 @@ void tst_PointText::parsesPaste()
     QCOMPARE(table.texts, texts);
     QCOMPARE(table.leftOut, leftOut);
     QVERIFY(!table.ordinaryPaste);
-}
-
-void tst_PointText::decodesDroppedFile_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("isText");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("UTF-8 with its mark") << QByteArray("\xef\xbb\xbf"
-                                                       "Año\t1")
-                                         << true << QStringLiteral("Año\t1");
-    QTest::newRow("UTF-16 as a spreadsheet saves \"Unicode text\"")
-            << QByteArray("\xff\xfet\0\t\0\xf1\0", 8) << true << QStringLiteral("t\tñ");
-    QTest::newRow("Latin-1 where the bytes are no UTF-8")
-            << QByteArray("A\xf1o\t1") << true << QStringLiteral("Año\t1");
-    QTest::newRow("a NUL byte without a mark is no text")
-            << QByteArray("\x89PNG\0\0", 6) << false << QString();
-}
-
-void tst_PointText::decodesDroppedFile()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, isText);
-    QFETCH(QString, text);
-
-    const std::optional<QString> decoded = textOfFile(bytes);
-    QCOMPARE(decoded.has_value(), isText);
-    if (isText)
-        QCOMPARE(*decoded, text);
 }
 
 QTEST_MAIN(tst_PointText)

@@ -264,9 +264,9 @@ void TextBox::dragMoveEvent(QDragMoveEvent *event)
 
 void TextBox::dropEvent(QDropEvent *event)
 {
-    const QString file = onDropFile ? draggedFile(event->mimeData()) : QString();
     if (!onDropFile || !event->mimeData()->hasUrls())
         return QLineEdit::dropEvent(event);
+    const QString file = draggedFile(event->mimeData());
     if (file.isEmpty())
         return event->ignore();
     event->acceptProposedAction();

@@ -47,40 +47,6 @@ QByteArray pngBytes(const QImage &image)
     return bytes;
 }
 
-} // namespace
-
-QFont pictureFont(const QFont &font)
-{
-    QFont resolved(font);
-    resolved.setFamily(QFontInfo(font).family());
-    return resolved;
-}
-
-QImage pictureImage(const Picture &picture, qreal ratio)
-{
-    QImage image(int(std::ceil(picture.size.width() * ratio)),
-                 int(std::ceil(picture.size.height() * ratio)),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.setDotsPerMeterX(dotsPerMeter(screenDpi()));
-    image.setDotsPerMeterY(dotsPerMeter(screenDpi()));
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    picture.paint(painter);
-    return image;
-}
-
-void copyPicture(const Picture &picture, qreal ratio)
-{
-    const QImage image = pictureImage(picture, ratio);
-    auto *data = new QMimeData;
-    data->setData(QStringLiteral("image/png"), pngBytes(image));
-    data->setImageData(image);
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
-namespace {
-
 // The picture in the format its file name asks for.
 QByteArray pictureBytes(const Picture &picture, const QString &fileName)
 {
@@ -122,6 +88,36 @@ bool writeAll(QIODevice &file, const QByteArray &bytes)
 }
 
 } // namespace
+
+QFont pictureFont(const QFont &font)
+{
+    QFont resolved(font);
+    resolved.setFamily(QFontInfo(font).family());
+    return resolved;
+}
+
+QImage pictureImage(const Picture &picture, qreal ratio)
+{
+    QImage image(int(std::ceil(picture.size.width() * ratio)),
+                 int(std::ceil(picture.size.height() * ratio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.setDotsPerMeterX(dotsPerMeter(screenDpi()));
+    image.setDotsPerMeterY(dotsPerMeter(screenDpi()));
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    picture.paint(painter);
+    return image;
+}
+
+void copyPicture(const Picture &picture, qreal ratio)
+{
+    const QImage image = pictureImage(picture, ratio);
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("image/png"), pngBytes(image));
+    data->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
 
 QString savePicture(const Picture &picture, const QString &fileName)
 {
