@@ -163,13 +163,12 @@ public:
     // ---- Undo and redo of the chart view's actions
     QAction *accionDeshacer{}; // "Deshacer <acción>": Ctrl+Z
     QAction *accionRehacer{};  // "Rehacer <acción>": Ctrl+Shift+Z, Ctrl+Y
-    QUndoStack
-            pilaDeshacer; // the last kLimiteDeshacer actions, each with its state before and after
+    QUndoStack pilaDeshacer;   // the last kLimiteDeshacer actions, with their states
 
     // Makes the handler it lives in one undoable action named `nombre`. An
     // action that leaves the state as it found it is not kept; one that ended
     // in the recovery is named "Desbordamiento". An Accion made while another
-    // is open, or while an undo is putting a state back, keeps nothing.
+    // is open keeps nothing: the outer one holds the whole action.
     class Accion
     {
     public:

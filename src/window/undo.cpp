@@ -21,8 +21,8 @@ using Reloj = std::chrono::steady_clock;
 // A scroll bar's changes this close together are one action.
 constexpr auto kRafaga = std::chrono::milliseconds(500);
 
-// Every kept action has this id; one action merges into the one before it only
-// when both are changes of the same scroll bar (the same name).
+// The id of a scroll bar's change. It merges into the action before it only
+// when that is a change of the same bar (the same name), kept just before it.
 constexpr int kIdRafaga = 1;
 
 bool operator==(const Instantanea &x, const Instantanea &y)
@@ -90,8 +90,12 @@ Form1::Accion::Accion(Form1 &form, const QString &nombre)
     : form(form), nombre(nombre), guarda(form.accionesAbiertas++ == 0),
       desbordamientos(form.desbordamientos), excepciones(std::uncaught_exceptions())
 {
-    if (guarda)
-        antes = form.estadoActual();
+    // An action that cannot be kept (no memory for its state) is dropped;
+    // the handler goes on.
+    try {
+        if (guarda)
+            antes = form.estadoActual();
+    } catch (const std::exception &) { }
 }
 
 Form1::Accion::Accion(Form1 &form, const QString &nombre, const HScrollBar &barra)
