@@ -37,7 +37,7 @@ private slots:
                            {8.930, 10.800, 18.590, 22.330, 39.350, 56.110, 61.730, 64.620, 67.080}};
         const BestFit best = bestFit(start, {}, rat42.points());
         QVERIFY(best.found);
-        const FitStatistics fit = fitStatistics(best, {}, rat42.points());
+        const FitStatistics fit = bestFitStatistics(best, {}, rat42.points());
         QCOMPARE(fit.reason, NoAnswer::none);
         QCOMPARE(fit.dof, 6);
         // Seven significant digits at least, against the certified eleven.
@@ -133,7 +133,7 @@ private slots:
         QFETCH(bool, hasE);
         QFETCH(bool, hasS);
         const FitStatistics fit = atBest
-                ? fitStatistics(bestFit(p, held, sample.points()), held, sample.points())
+                ? bestFitStatistics(bestFit(p, held, sample.points()), held, sample.points())
                 : fitStatistics(p, held, sample.points());
         QCOMPARE(fit.reason, reason);
         QCOMPARE(fit.E.has_value(), hasE);
@@ -194,7 +194,7 @@ private slots:
         const Sample sample = logisticSample(8, 0.9, 6, 12, 0.1);
         const BestFit best = bestFit({5, 1, 0}, {}, sample.points());
         QVERIFY(best.found);
-        QVERIFY(fitStatistics(best, {}, sample.points()).atMinimum());
+        QVERIFY(bestFitStatistics(best, {}, sample.points()).atMinimum());
         const double delta = 0.05;
         const Parameters away{best.p.a + delta, best.p.c, best.p.t0};
         const FitStatistics fit = fitStatistics(away, {}, sample.points());

@@ -187,7 +187,7 @@ FitStatistics fitStatistics(const Parameters &p, Held held, const Points &points
     }
 }
 
-FitStatistics fitStatistics(const BestFit &best, Held held, const Points &points) noexcept
+FitStatistics bestFitStatistics(const BestFit &best, Held held, const Points &points) noexcept
 {
     if (best.found)
         return fitStatistics(best.p, held, points);

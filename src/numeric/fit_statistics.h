@@ -71,7 +71,7 @@ bool isHeld(Held held, int j);
 FitStatistics fitStatistics(const Parameters &p, Held held, const Points &points) noexcept;
 
 // The same at the best fit; `reason` is noBestFit when there is none.
-FitStatistics fitStatistics(const BestFit &best, Held held, const Points &points) noexcept;
+FitStatistics bestFitStatistics(const BestFit &best, Held held, const Points &points) noexcept;
 
 // The Student t quantile t(probability; degrees of freedom); NaN when either
 // is out of range.

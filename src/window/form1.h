@@ -56,6 +56,7 @@
 #include <functional>
 #include <vector>
 
+class InformeAjuste;
 class QLabel;
 class QPushButton;
 
@@ -141,10 +142,12 @@ public:
     QLabel *rotuloPasoMaximo{}; // caption "Paso máximo estable"
     Readout *pasoMaximo{};      // largest stable step size, 2 / λmax at the best fit
     ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
+    QPushButton *verInforme{};  // "Informe del ajuste…": opens the fit report or raises it
+    InformeAjuste *informe{};   // the fit report, a window of its own made on first use
 
     // The chart view's controls in the order the program shows and hides them;
-    // the panel's 13 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 13> chartBlock1;
+    // the panel's 14 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 14> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Window: start-up and view switch
@@ -195,6 +198,7 @@ public:
     void verMejor_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
+    void verInforme_Click();
 
 signals:
     // A handler has finished changing the fit state: views read it again.
