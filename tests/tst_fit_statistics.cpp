@@ -105,7 +105,7 @@ private slots:
                 << Sample{{2, 2, 2, 2}, {1, 2, 3, 4}} << start << Held{} << false
                 << NoAnswer::illConditioned << true << true;
         // As c goes to 0 the columns of a and t0 turn parallel: the condition
-        // number is near 1e7 at c = 1e-4 and near 1e9 at c = 1e-6.
+        // number is near 3e7 at c = 1e-4 and near 3e11 at c = 1e-6.
         QTest::newRow("nearly parallel columns inside the threshold")
                 << noisy << Parameters{8, 1e-4, 6} << Held{} << false << NoAnswer::none << true
                 << true;

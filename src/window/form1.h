@@ -25,7 +25,8 @@
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
 //              descent update and batch rule, the normalized error, the best
-//              fit with its stable step bound, the error history.
+//              fit with its stable step bound, the fit's statistics, the
+//              error history.
 //   platform/  the only code that knows Qt's widgets: the controls with their
 //              classic behaviour, twips, the palette, the message box and
 //              number <-> text.
@@ -36,6 +37,8 @@
 //              fields and the displays), the step handlers and desbord.
 //   chart/     the two chart redraws and the click on the chart.
 //   datafile/  saving and restoring "datos.txt".
+//   report/    the fit report, a window of its own that this one opens
+//              (verInforme_Click) and connects to estadoCambiado.
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/constants.h"
