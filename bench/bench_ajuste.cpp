@@ -264,7 +264,7 @@ void BM_BestFit(benchmark::State &state)
     const Points points{t, y, 20};
     for (auto _ : state) {
         const BestFit fit = bestFit({5, 1, 0}, {}, points);
-        if (!fit.found)
+        if (!fit.found())
             state.SkipWithError("no best fit found");
         benchmark::DoNotOptimize(fit.maxStep);
     }

@@ -182,8 +182,9 @@ private slots:
         Parameters batch{5, 1, 0};
         Sums sums;
         std::vector<double> seen;
-        const BatchEnd end = descentBatch(batch, {}, data.points(), step, 100, errorBefore, sums,
-                                          [&](const Sums &s) { seen.push_back(s.E); });
+        const BatchEnd end
+                = descentBatch(batch, {}, data.points(), step, 100, errorBefore, sums,
+                               [&](const Parameters &, const Sums &s) { seen.push_back(s.E); });
         QCOMPARE(end.evaluations, evaluations);
         QCOMPARE(end.stopped, stopped);
         QCOMPARE(int(seen.size()), evaluations);
@@ -274,10 +275,11 @@ private slots:
         std::vector<double> errors;
         for (int k = 0; k < count; ++k)
             errors.push_back(k % 7 == 3 ? 0.0 : double((k * 37) % 101));
-        history.add(1e9);
+        history.add(1e9, {});
         history.clear();
-        for (double error : errors)
-            history.add(error);
+        // Each evaluation stands at a = its index, so a column's ends say which it kept.
+        for (size_t k = 0; k < errors.size(); ++k)
+            history.add(errors[k], {double(k), 0, 0});
         QCOMPARE(history.count(), count);
         QCOMPARE(int(history.columns().size()), columns);
         QCOMPARE(history.stride(), stride);
@@ -287,6 +289,8 @@ private slots:
             const ErrorHistory::Column &column = history.columns()[j];
             QCOMPARE(column.first, *first);
             QCOMPARE(column.last, *(last - 1));
+            QCOMPARE(column.from.a, double(first - errors.begin()));
+            QCOMPARE(column.to.a, double(last - 1 - errors.begin()));
             QCOMPARE(column.min, *std::min_element(first, last));
             QCOMPARE(column.max, *std::max_element(first, last));
         }

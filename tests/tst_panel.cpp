@@ -51,6 +51,8 @@ bool drawnNear(const QImage &image, QPointF at, const QColor &colour)
 
 } // namespace
 
+Q_DECLARE_METATYPE(NoFit)
+
 class tst_Panel : public QObject
 {
     Q_OBJECT
@@ -162,18 +164,22 @@ private slots:
     void bestFitReadouts_data()
     {
         QTest::addColumn<bool>("knownPoints"); // twenty points of a known curve, else two
-        QTest::addColumn<int>("held");         // 0 none, 1 a, 3 all three
+        QTest::addColumn<int>("held");         // 0 none, 1 a, 3 all three, 4 t0 at 20
         QTest::addColumn<bool>("ticked");
         QTest::addColumn<QList<double>>("expected"); // a, c, t0, E; empty: dashes
-        QTest::newRow("unticked, the readouts are blank") << true << 0 << false << QList<double>{};
+        QTest::addColumn<NoFit>("why");
+        QTest::newRow("unticked, the readouts are blank")
+                << true << 0 << false << QList<double>{} << NoFit::none;
         QTest::newRow("ticked over a known curve they show it")
-                << true << 0 << true << QList<double>{8, 0.9, 6, 0};
+                << true << 0 << true << QList<double>{8, 0.9, 6, 0} << NoFit::none;
         QTest::newRow("with a held at 5 the fit moves only c and t0")
-                << true << 1 << true << QList<double>{5, qQNaN(), qQNaN(), qQNaN()};
+                << true << 1 << true << QList<double>{5, qQNaN(), qQNaN(), qQNaN()} << NoFit::none;
+        QTest::newRow("with t0 held at 20 a lies beyond its scroll bar and is still shown")
+                << true << 4 << true << QList<double>{qQNaN(), qQNaN(), 20, qQNaN()} << NoFit::none;
         QTest::newRow("two points for three free parameters have no answer")
-                << false << 0 << true << QList<double>{};
+                << false << 0 << true << QList<double>{} << NoFit::tooFewPoints;
         QTest::newRow("with every parameter held there is nothing to fit")
-                << true << 3 << true << QList<double>{};
+                << true << 3 << true << QList<double>{} << NoFit::allHeld;
     }
 
     void bestFitReadouts()
@@ -182,10 +188,13 @@ private slots:
         QFETCH(int, held);
         QFETCH(bool, ticked);
         QFETCH(QList<double>, expected);
+        QFETCH(NoFit, why);
         MessageRecorder messages;
         auto form = knownPoints ? chartView(logisticSample()) : chartView();
-        form->Check1->setValue(held >= 1);
-        form->Check2->setValue(held >= 3);
+        if (held == 4)
+            form->TSCR->setValue(100); // t0 = 20, the bar's end
+        form->Check1->setValue(held == 1 || held == 3);
+        form->Check2->setValue(held == 3);
         form->Check3->setValue(held >= 3);
         form->verMejor->setValue(ticked);
         form->graf_Click();
@@ -196,10 +205,12 @@ private slots:
             QVERIFY(!form->historial->bestError());
         } else if (expected.isEmpty()) {
             QCOMPARE(shown, QStringList(5, kDash));
+            QCOMPARE(form->vista().best().whyNot, why);
             QVERIFY(!form->historial->bestError());
         } else {
-            const BestFit fit = bestFit({5, 1, 0}, {held >= 1, false, false},
-                                        {form->x.items, form->y.items, form->n});
+            const BestFit fit
+                    = bestFit({5, 1, held == 4 ? 20.0 : 0.0}, {held == 1, false, held == 4},
+                              {form->x.items, form->y.items, form->n});
             const double values[] = {fit.p.a, fit.p.c, fit.p.t0, fit.E, fit.maxStep};
             for (int k = 0; k < 5; ++k)
                 QCOMPARE(shown[k], numberToText(values[k]));
@@ -209,6 +220,43 @@ private slots:
             QVERIFY(form->historial->bestError() && *form->historial->bestError() == fit.E);
         }
         QVERIFY(messages.texts.isEmpty());
+        if (held == 4) {
+            // a's bar covers 0 to 20: the figure shown cannot be typed in.
+            QVERIFY(textToNumber(shown[0]) > 20);
+            form->Lval->setText(shown[0]);
+            QTest::keyClick(form->Lval, Qt::Key_Return);
+            QCOMPARE(messages.texts, QStringList{"Desbordamiento"});
+        }
+    }
+
+    // The same points and held values give the same digits whatever the
+    // current parameters the solver starts from.
+    void sameDigitsFromAnyStart_data()
+    {
+        QTest::addColumn<bool>("holdT0");
+        QTest::newRow("nothing held") << false;
+        QTest::newRow("t0 held at 5") << true;
+    }
+
+    void sameDigitsFromAnyStart()
+    {
+        QFETCH(bool, holdT0);
+        QStringList first;
+        // Scroll bar positions of a, c and t0 (t0 stays at 5 when held).
+        for (const QList<int> &bars : {QList<int>{-50, 10, 25}, QList<int>{-20, 5, 30},
+                                       QList<int>{30, 15, 40}, QList<int>{0, 20, -10}}) {
+            auto form = chartView(logisticSample(8, 0.9, 6, 20, 0.05));
+            form->LSCR->setValue(bars[0]);
+            form->CSCR->setValue(bars[1]);
+            form->TSCR->setValue(holdT0 ? 25 : bars[2]);
+            form->Check3->setValue(holdT0);
+            form->verMejor->setValue(1);
+            const QStringList shown = readouts(*form);
+            QVERIFY(!shown.contains(kDash));
+            if (first.isEmpty())
+                first = shown;
+            QCOMPARE(shown, first);
+        }
     }
 
     // The fit is recomputed when the held set or a held value changes, not only
@@ -272,7 +320,7 @@ private slots:
         QStringList onCurve;
         for (int t = 0; t < 4; ++t)
             onCurve << numberToText(5 / (1 + std::exp(-double(t))));
-        QTest::newRow("an error of 0 lies on the bottom edge") << onCurve << 1;
+        QTest::newRow("an error of 0 lies on the bottom edge, above the axis") << onCurve << 1;
     }
 
     void historyIsDrawn()
@@ -288,14 +336,42 @@ private slots:
 
         const QPointF last = plot.position(steps, form->errorCuad);
         QVERIFY(drawnNear(image, last, qbColor(Azul)));
-        if (form->errorCuad == 0)
-            QCOMPARE(last.y(), double(plot.plotArea().bottom()));
+        if (form->errorCuad == 0) {
+            // On the row just above the axis line, which stays black below it.
+            const int bottom = plot.plotArea().bottom();
+            QCOMPARE(last.y(), bottom - 1.0);
+            QCOMPARE(image.pixelColor(int(last.x()), bottom - 1), qbColor(Azul));
+            QCOMPARE(image.pixelColor(int(last.x()), bottom), qbColor(0));
+        }
         const int bestRow = int(std::lround(plot.position(0, *plot.bestError()).y()));
         int dashes = 0;
         for (int px = plot.plotArea().left(); px <= plot.plotArea().right(); ++px)
             dashes += image.pixelColor(px, bestRow) == qbColor(Rojo);
         QVERIFY(dashes > plot.plotArea().width() / 4 && dashes < plot.plotArea().width());
         QVERIFY(messages.texts.isEmpty());
+    }
+
+    // A slow descent over 300 000 evaluations, 2048 to a column, reads as one
+    // line: in every pixel column it covers, the line passes within a pixel of
+    // where that column's error falls.
+    void longSlowRunIsOneLine()
+    {
+        auto form = chartView();
+        const int count = 300000;
+        auto error = [](double evaluation) { return 12 - 1e-6 * evaluation; };
+        for (int k = 1; k <= count; ++k)
+            form->historia.add(error(k), {});
+        form->historial->refresh(std::nullopt);
+        const QImage image = form->historial->grab().toImage();
+        const HistoryPlot &plot = *form->historial;
+        const QRect area = plot.plotArea();
+        int covered = 0;
+        for (int px = area.left() + 1; px <= area.right(); ++px, ++covered) {
+            const double evaluation = double(px - area.left()) / area.width() * count;
+            QVERIFY2(drawnNear(image, plot.position(evaluation, error(evaluation)), qbColor(Azul)),
+                     qPrintable(QStringLiteral("pixel column %1").arg(px)));
+        }
+        QVERIFY(covered > 200);
     }
 };
 

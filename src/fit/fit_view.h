@@ -16,7 +16,8 @@ public:
     virtual const FitState &state() const = 0;
     // Which parameters the descent holds, as the check boxes say now.
     virtual Held held() const = 0;
-    // The error of every evaluation the steps made since the history began.
+    // The error of every evaluation the steps made since the history began,
+    // and the parameters it was made at: the descent's path.
     virtual const ErrorHistory &history() const = 0;
     // The best fit over the points in use, the held parameters and their
     // values; solved again only when one of those has changed.

@@ -16,7 +16,8 @@ void Form1::actualizarParametros(double s)
 
 // Up to N steps in the numeric core; the fields take the parameters and sums
 // it reached, also when a fault ends the batch. Every evaluation goes into the
-// history; drawing it waits for the redraw at the end.
+// history with the parameters it was made at; drawing it waits for the redraw
+// at the end.
 BatchEnd Form1::descender(double s, int N)
 {
     Parameters p = parametros();
@@ -25,8 +26,9 @@ BatchEnd Form1::descender(double s, int N)
         guardarParametros(p);
         guardarSumas(sums);
     });
-    return descentBatch(p, fijados(), puntos(), s, N, errorAnt, sums,
-                        [this](const Sums &evaluated) { historia.add(evaluated.E); });
+    return descentBatch(
+            p, fijados(), puntos(), s, N, errorAnt, sums,
+            [this](const Parameters &at, const Sums &evaluated) { historia.add(evaluated.E, at); });
 }
 
 // Parameters into their boxes and bars. Positions are not clamped: one outside
@@ -51,7 +53,7 @@ void Form1::paso_Click()
         const double s = textToNumber(Text1->text());
         Text1->setText(numberToText(s));
         evaluar();
-        historia.add(errorCuad);
+        historia.add(errorCuad, parametros());
         mostrar();
         colorAviso();
         actualizarParametros(s);

@@ -100,6 +100,194 @@ struct Residuals
     }
 };
 
+// E, its gradient and its exact Hessian at p, all three parameters, from the
+// derivatives above: nothing overflows on the way, whatever p.
+struct Local
+{
+    double E{0.0};
+    std::array<double, 3> g{};
+    Hessian h{};
+};
+
+Local local(const Parameters &p, const Points &points)
+{
+    Local out;
+    for (int k = 0; k < points.n; ++k) {
+        const PointDerivatives pd = derivatives(p, points.t[size_t(k)]);
+        const double r = pd.f - points.y[size_t(k)];
+        out.E += r * r;
+        for (size_t i = 0; i < 3; ++i) {
+            out.g[i] += 2 * r * pd.g[i];
+            for (size_t j = 0; j < 3; ++j)
+                out.h[i][j] += 2 * (pd.g[i] * pd.g[j] + r * pd.h[i][j]);
+        }
+    }
+    return out;
+}
+
+// E alone, with the same care.
+double squaredError(const Parameters &p, const Points &points)
+{
+    double E = 0;
+    for (int k = 0; k < points.n; ++k) {
+        const double t = points.t[size_t(k)];
+        const double r = p.a * logistic(p.c * (t - p.t0)).s - points.y[size_t(k)];
+        E += r * r;
+    }
+    return E;
+}
+
+Eigen::MatrixXd freeBlock(const Hessian &h, const FreeSet &free)
+{
+    Eigen::MatrixXd block(free.count, free.count);
+    for (int i = 0; i < free.count; ++i)
+        for (int j = 0; j < free.count; ++j)
+            block(i, j) = h[size_t(free.index[size_t(i)])][size_t(free.index[size_t(j)])];
+    return block;
+}
+
+// What a parameter's last digits are measured against: its own size or the
+// size of the points for it (max |y| for a, 1 / the span of t for c, max |t|
+// for t0), whichever is larger, so that a parameter near 0 is measured on the
+// scale of the data rather than on its own rounding noise.
+struct Sizes
+{
+    std::array<double, 3> ofPoints{};
+
+    explicit Sizes(const Points &points)
+    {
+        if (points.n <= 0)
+            return;
+        const auto t = points.t.first(size_t(points.n));
+        const auto y = points.y.first(size_t(points.n));
+        for (double v : y)
+            ofPoints[0] = std::max(ofPoints[0], std::fabs(v));
+        const auto [low, high] = std::minmax_element(t.begin(), t.end());
+        ofPoints[1] = *high > *low ? 1 / (*high - *low) : 0.0;
+        ofPoints[2] = std::max(std::fabs(*low), std::fabs(*high));
+    }
+
+    // 2^-bits of the size, a power of two; 0 when there is no size at all.
+    double quantum(int j, double x, int bits) const
+    {
+        const double size = std::max(std::fabs(x), ofPoints[size_t(j)]);
+        return size > 0 && std::isfinite(size) ? std::ldexp(1.0, std::ilogb(size) - bits) : 0.0;
+    }
+};
+
+// The Hessian over the free parameters scaled to a unit diagonal, D H D with
+// D = diag(1 / √H_jj), has the same definiteness as H but no units: its
+// smallest eigenvalue says how well the points pin the parameters down.
+bool curved(const Eigen::MatrixXd &h)
+{
+    const Eigen::VectorXd diagonal = h.diagonal();
+    if (!h.allFinite() || !(diagonal.array() > 0).all())
+        return false;
+    const Eigen::VectorXd d = diagonal.cwiseSqrt().cwiseInverse();
+    const Eigen::MatrixXd scaled = d.asDiagonal() * h * d.asDiagonal();
+    const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> eigen(scaled, Eigen::EigenvaluesOnly);
+    return eigen.info() == Eigen::Success
+            && eigen.eigenvalues().minCoeff() > kFlatness * eigen.eigenvalues().maxCoeff();
+}
+
+// c runs off when the curve is becoming a step: some point lies deep in the
+// flat tails and the others all share one t (the riser of the step, where f
+// may take any value between 0 and a), so E falls or stays level as |c|
+// grows with t0 following; or when simply doubling c lowers E.
+bool cRunsOff(const Parameters &p, const Points &points)
+{
+    if (p.c == 0)
+        return false;
+    bool inTails = false;
+    std::optional<double> riser;
+    for (int k = 0; k < points.n; ++k) {
+        const double t = points.t[size_t(k)];
+        if (std::fabs(p.c * (t - p.t0)) > kRunOff)
+            inTails = true;
+        else if (!riser)
+            riser = t;
+        else if (*riser != t)
+            return false;
+    }
+    if (inTails)
+        return true;
+    Parameters steeper = p;
+    steeper.c *= 2;
+    return squaredError(steeper, points) < squaredError(p, points);
+}
+
+// Whether p is a finite, unique minimum over the free parameters as far as
+// p alone tells.
+NoFit verdict(const Parameters &p, const FreeSet &free, Held held, const Points &points)
+{
+    if (!held.c && cRunsOff(p, points))
+        return NoFit::runsOff;
+    if (!curved(freeBlock(local(p, points).h, free)))
+        return NoFit::noPositiveCurvature;
+    return NoFit::none;
+}
+
+// Newton steps on the exact Hessian from x, at most 16. Near a minimum each
+// one doubles the correct digits, so they settle within a few steps: they
+// stop once a step moves no parameter by more than 2^-40 of its size, or,
+// `toTheLastBit`, once a step no longer changes x at all. Steps that have not
+// settled after 16 mean there is no minimum near: E keeps falling along a
+// valley that leads off, and none is returned.
+std::optional<Eigen::VectorXd> newton(Eigen::VectorXd x, const FreeSet &free,
+                                      const Parameters &base, const Points &points,
+                                      const Sizes &sizes, bool toTheLastBit)
+{
+    bool settled = false;
+    for (int k = 0; k < 16; ++k) {
+        const Local at = local(free.with(base, x), points);
+        Eigen::VectorXd g(free.count);
+        for (int j = 0; j < free.count; ++j)
+            g[j] = at.g[size_t(free.index[size_t(j)])];
+        const Eigen::LDLT<Eigen::MatrixXd> ldlt(freeBlock(at.h, free));
+        const Eigen::VectorXd next = x - ldlt.solve(g);
+        if (ldlt.info() != Eigen::Success || !next.allFinite())
+            return std::nullopt;
+        if (next == x)
+            return x;
+        settled = true;
+        for (int j = 0; j < free.count; ++j)
+            settled = settled
+                    && std::fabs(next[j] - x[j]) <= sizes.quantum(free.index[size_t(j)], x[j], 40);
+        x = next;
+        if (settled && !toTheLastBit)
+            return x;
+    }
+    return settled ? std::optional(x) : std::nullopt;
+}
+
+// x rounded to 26 significant bits of each parameter's size. Newton steps
+// from a point within rounding of the minimum land on one of a few
+// neighbouring doubles, depending on where they came from; from the rounded
+// point, the same for every start, they always land on the same one.
+Eigen::VectorXd rounded(Eigen::VectorXd x, const FreeSet &free, const Sizes &sizes)
+{
+    for (int j = 0; j < free.count; ++j)
+        if (const double quantum = sizes.quantum(free.index[size_t(j)], x[j], 26); quantum > 0)
+            x[j] = std::nearbyint(x[j] / quantum) * quantum;
+    return x;
+}
+
+// The solver's result finished by Newton steps, and the same digits for
+// every start that reached the same minimum.
+std::optional<Parameters> finished(const Parameters &p, const FreeSet &free, const Points &points)
+{
+    const Sizes sizes(points);
+    const auto near = newton(free.unknowns(p), free, p, points, sizes, false);
+    if (!near)
+        return std::nullopt;
+    const auto last = newton(rounded(*near, free, sizes), free, p, points, sizes, true);
+    if (!last)
+        return std::nullopt;
+    return free.with(p, *last);
+}
+
+enum class End { converged, ranOff, failed };
+
 bool converged(Eigen::LevenbergMarquardtSpace::Status status)
 {
     using namespace Eigen::LevenbergMarquardtSpace;
@@ -117,48 +305,36 @@ bool converged(Eigen::LevenbergMarquardtSpace::Status status)
     }
 }
 
-// Every point deep in the flat tails: the curve has become a step.
-bool runsOff(const Parameters &p, const Points &points)
-{
-    for (int k = 0; k < points.n; ++k)
-        if (std::fabs(p.c * (points.t[size_t(k)] - p.t0)) <= kRunOff)
-            return false;
-    return true;
-}
-
 struct Candidate
 {
+    End end{End::failed};
     Parameters p;
-    double E;
+    double E{0.0};
 };
 
-// One start of the solver. Its result counts only when the solver met one of
-// its convergence tests, the parameters are finite, c has not run off, and
-// the program's own checked sums give E there.
-std::optional<Candidate> solveFrom(Parameters start, const FreeSet &free, Held held,
-                                   const Points &points)
+// One start of the solver. A start that uses up MINPACK's own budget of
+// evaluations is running off (as a and t0 do together for points that grow
+// like a pure exponential); one that meets a non-finite value fails.
+Candidate solveFrom(Parameters start, const FreeSet &free, const Points &points)
 {
-    try {
-        Residuals residuals{points, free, start};
-        Eigen::LevenbergMarquardt<Residuals> solver(residuals);
-        solver.parameters.ftol = 1e-12;
-        solver.parameters.xtol = 1e-12;
-        // MINPACK's own budget: a start that needs more is running off.
-        solver.parameters.maxfev = 100 * (free.count + 1);
-        Eigen::VectorXd x = free.unknowns(start);
-        if (!converged(solver.minimize(x)) || !x.allFinite())
-            return std::nullopt;
-        const Parameters p = free.with(start, x);
-        if (!held.c && runsOff(p, points))
-            return std::nullopt;
-        // E alone, as "Error Cuadrático" would show it at p: no derivative
-        // (and none of its exponentials) is needed for that.
-        Sums sums;
-        sumErrors(p, {true, true, true}, points, sums);
-        return Candidate{p, sums.E};
-    } catch (const Fault &) {
-        return std::nullopt;
-    }
+    Residuals residuals{points, free, start};
+    Eigen::LevenbergMarquardt<Residuals> solver(residuals);
+    solver.parameters.ftol = 1e-12;
+    solver.parameters.xtol = 1e-12;
+    solver.parameters.maxfev = 100 * (free.count + 1);
+    Eigen::VectorXd x = free.unknowns(start);
+    const auto status = solver.minimize(x);
+    if (!x.allFinite())
+        return {};
+    const Parameters p = free.with(start, x);
+    const double E = squaredError(p, points);
+    if (!std::isfinite(E))
+        return {};
+    if (converged(status))
+        return {End::converged, p, E};
+    if (status == Eigen::LevenbergMarquardtSpace::TooManyFunctionEvaluation)
+        return {End::ranOff, p, E};
+    return {};
 }
 
 // a from the largest y, t0 where the points (in order of t) cross half of it,
@@ -208,15 +384,19 @@ Parameters keepingHeld(Parameters start, const Parameters &current, Held held)
 BestFit solve(const Parameters &current, Held held, const Points &points)
 {
     const FreeSet free(held);
+    if (free.count == 0)
+        return {NoFit::allHeld};
+    // A count beyond the arrays claims points that are not there.
     const bool pointsFit = points.n >= 0 && size_t(points.n) <= points.t.size()
             && size_t(points.n) <= points.y.size();
-    if (free.count == 0 || !pointsFit || points.n < free.count)
-        return {};
+    if (!pointsFit || points.n < free.count)
+        return {NoFit::tooFewPoints};
 
     const std::array<Parameters, 3> starts{keepingHeld(current, current, held),
                                            keepingHeld({5, 1, 0}, current, held),
                                            keepingHeld(guessFromData(points), current, held)};
-    std::optional<Candidate> best;
+    Candidate best;
+    bool ranOff = false;
     for (size_t k = 0; k < starts.size(); ++k) {
         const Parameters &start = starts[k];
         // The current parameters are often the start values themselves.
@@ -224,17 +404,32 @@ BestFit solve(const Parameters &current, Held held, const Points &points)
                 return q.a == start.a && q.c == start.c && q.t0 == start.t0;
             }))
             continue;
-        const auto found = solveFrom(start, free, held, points);
-        if (found && (!best || found->E < best->E))
+        const Candidate found = solveFrom(start, free, points);
+        ranOff = ranOff || found.end == End::ranOff;
+        if (found.end == End::converged && (best.end != End::converged || found.E < best.E))
             best = found;
     }
-    if (!best)
-        return {};
-    const double lambda = largestCurvature(best->p, held, points);
+    if (best.end != End::converged)
+        return {ranOff ? NoFit::runsOff : NoFit::noFiniteMinimum};
+    // Judged before the Newton steps, which need a Hessian they can trust,
+    // and again after them.
+    if (const NoFit why = verdict(best.p, free, held, points); why != NoFit::none)
+        return {why};
+    const std::optional<Parameters> p = finished(best.p, free, points);
+    if (!p)
+        return {NoFit::runsOff};
+    if (const NoFit why = verdict(*p, free, held, points); why != NoFit::none)
+        return {why};
+    // E as "Error Cuadrático" would show it at p: no derivative (and none of
+    // its exponentials) is needed for that. A fault here means the program
+    // itself could not evaluate p, and unwinds to bestFit.
+    Sums sums;
+    sumErrors(*p, {true, true, true}, points, sums);
+    const double lambda = largestCurvature(*p, held, points);
     const double maxStep = 2 / lambda;
     if (!(lambda > 0) || !std::isfinite(maxStep))
-        return {};
-    return {true, best->p, best->E, maxStep};
+        return {NoFit::noPositiveCurvature};
+    return {NoFit::none, *p, sums.E, maxStep};
 }
 
 } // namespace
@@ -243,14 +438,7 @@ Hessian errorHessian(const Parameters &p, const Points &points)
 {
     if (points.n < 0 || size_t(points.n) > points.t.size() || size_t(points.n) > points.y.size())
         raiseFault();
-    Hessian h{};
-    for (int k = 0; k < points.n; ++k) {
-        const PointDerivatives pd = derivatives(p, points.t[size_t(k)]);
-        const double r = pd.f - points.y[size_t(k)];
-        for (size_t i = 0; i < 3; ++i)
-            for (size_t j = 0; j < 3; ++j)
-                h[i][j] += 2 * (pd.g[i] * pd.g[j] + r * pd.h[i][j]);
-    }
+    Hessian h = local(p, points).h;
     for (auto &row : h)
         for (double &value : row)
             chk(value);
@@ -262,12 +450,8 @@ double largestCurvature(const Parameters &p, Held held, const Points &points)
     const FreeSet free(held);
     if (free.count == 0)
         return 0;
-    const Hessian h = errorHessian(p, points);
-    Eigen::MatrixXd block(free.count, free.count);
-    for (int i = 0; i < free.count; ++i)
-        for (int j = 0; j < free.count; ++j)
-            block(i, j) = h[size_t(free.index[size_t(i)])][size_t(free.index[size_t(j)])];
-    const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> eigen(block, Eigen::EigenvaluesOnly);
+    const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> eigen(
+            freeBlock(errorHessian(p, points), free), Eigen::EigenvaluesOnly);
     if (eigen.info() != Eigen::Success)
         raiseFault();
     return eigen.eigenvalues().maxCoeff();
@@ -278,8 +462,8 @@ BestFit bestFit(const Parameters &current, Held held, const Points &points) noex
     try {
         return solve(current, held, points);
     } catch (const std::exception &) { // Fault, and anything the library might throw
-        return {};
+        return {NoFit::noFiniteMinimum};
     } catch (...) {
-        return {};
+        return {NoFit::noFiniteMinimum};
     }
 }

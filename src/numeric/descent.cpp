@@ -48,7 +48,7 @@ inline double at(std::span<const double> values, int k)
         ++end.evaluations;
         sumErrors(p, held, points, sums);
         if (onEvaluation)
-            onEvaluation(sums);
+            onEvaluation(p, sums);
         if (errorGrew(sums.E, errorBefore)) {
             end.stopped = true;
             break;

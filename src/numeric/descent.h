@@ -51,8 +51,9 @@ struct BatchEnd
     bool stopped{false}; // the error grew past the one before the batch
 };
 
-// Called with the sums of every evaluation a batch makes, in order.
-using OnEvaluation = std::function<void(const Sums &)>;
+// Called with the parameters and the sums of every evaluation a batch makes,
+// in order.
+using OnEvaluation = std::function<void(const Parameters &, const Sums &)>;
 
 // Up to `steps` iterations of: the sums at p, then stop without updating if
 // the error exceeds `errorBefore`, else one update. `p` and `sums` are worked

@@ -19,7 +19,7 @@ void ErrorHistory::halve()
     for (size_t k = 0; k < capacity / 2; ++k) {
         const Column &l = cols[2 * k];
         const Column &r = cols[2 * k + 1];
-        cols[k] = {l.first, r.last, std::min(l.min, r.min), std::max(l.max, r.max)};
+        cols[k] = {l.first, r.last, std::min(l.min, r.min), std::max(l.max, r.max), l.from, r.to};
     }
     cols.resize(capacity / 2);
     perColumn *= 2;

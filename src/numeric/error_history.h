@@ -1,12 +1,15 @@
 #pragma once
 
+#include "numeric/model.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-// The squared error of every evaluation the steps make, in bounded memory.
-// Evaluations are numbered from 1; each column gathers `stride()` consecutive
-// ones and keeps the first, last, smallest and largest error among them. When
+// The squared error of every evaluation the steps make, and where the descent
+// stood for it, in bounded memory. Evaluations are numbered from 1; each column
+// gathers `stride()` consecutive ones and keeps the first, last, smallest and
+// largest error among them, and the parameters of its first and last. When
 // all columns are full, neighbouring pairs merge and the stride doubles, so a
 // session of any length holds at most `capacity` columns, each one about a
 // pixel column of the drawing. Recording is a few comparisons: no logarithm,
@@ -17,6 +20,7 @@ public:
     struct Column
     {
         double first, last, min, max;
+        Parameters from, to; // where the first and the last evaluation stood
     };
 
     // capacity: an even number of columns, at least 2.
@@ -24,16 +28,17 @@ public:
 
     void clear();
 
-    void add(double error)
+    void add(double error, const Parameters &at)
     {
         if (filled == perColumn || cols.empty()) {
             if (cols.size() == capacity)
                 halve();
-            cols.push_back({error, error, error, error});
+            cols.push_back({error, error, error, error, at, at});
             filled = 1;
         } else {
             Column &column = cols.back();
             column.last = error;
+            column.to = at;
             column.min = std::min(column.min, error);
             column.max = std::max(column.max, error);
             ++filled;

@@ -189,7 +189,7 @@ FitStatistics fitStatistics(const Parameters &p, Held held, const Points &points
 
 FitStatistics bestFitStatistics(const BestFit &best, Held held, const Points &points) noexcept
 {
-    if (best.found)
+    if (best.found())
         return fitStatistics(best.p, held, points);
     FitStatistics none = counted(Parameters{kNaN, kNaN, kNaN}, held, points);
     none.reason = NoAnswer::noBestFit;

@@ -4,6 +4,7 @@
 #include "platform/palette.h"
 
 #include <QPainter>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -63,13 +64,17 @@ QRect HistoryPlot::plotArea() const
     return rect().adjusted(labelWidth + kTick + 6, text / 2 + 3, -10, -(text + 5));
 }
 
+// The decades run from the top of the plot down to two pixels above its
+// bottom edge; an error of 0, which has no logarithm, lies on the row between,
+// just above the axis line, so that the axis does not hide it.
 double HistoryPlot::heightOf(double error) const
 {
     const QRect area = plotArea();
+    const double lowest = area.bottom() - 2;
     if (!(error > 0))
-        return area.bottom();
+        return area.bottom() - 1;
     const double share = (std::log10(error) - lowDecade) / (highDecade - lowDecade);
-    return area.bottom() - share * (area.bottom() - area.top());
+    return lowest - share * (lowest - area.top());
 }
 
 QPointF HistoryPlot::position(double evaluation, double error) const
@@ -126,26 +131,31 @@ void HistoryPlot::drawAxes(QPainter &painter) const
                      Qt::AlignRight | Qt::AlignTop, count);
 }
 
-// Column by column: a line from the last error of one column to the first of
-// the next, and the column's span from its least to its largest error.
+// One line through every column, from its first error to its last and on to
+// the first of the next, so that a long run reads as one line however many
+// evaluations a column gathers; over it, each column's span from its least to
+// its largest error.
 void HistoryPlot::drawHistory(QPainter &painter) const
 {
     painter.setPen(qbColor(Azul));
+    const std::vector<ErrorHistory::Column> &columns = history.columns();
     const int64_t stride = history.stride();
     const int64_t count = history.count();
-    QPointF previous;
-    for (size_t j = 0; j < history.columns().size(); ++j) {
-        const ErrorHistory::Column &column = history.columns()[j];
+    QPolygonF line;
+    line.reserve(qsizetype(2 * columns.size()));
+    for (size_t j = 0; j < columns.size(); ++j) {
         const double first = double(int64_t(j) * stride + 1);
         const double last = double(std::min(int64_t(j + 1) * stride, count));
-        const QPointF start = position(first, column.first);
-        if (j > 0)
-            painter.drawLine(previous, start);
-        else
-            painter.drawPoint(start);
-        const double middle = (start.x() + position(last, column.last).x()) / 2;
-        painter.drawLine(QPointF(middle, heightOf(column.min)),
-                         QPointF(middle, heightOf(column.max)));
-        previous = position(last, column.last);
+        line << position(first, columns[j].first) << position(last, columns[j].last);
+    }
+    // A line of a single point would draw nothing.
+    if (line.size() == 2 && line.first() == line.last())
+        painter.drawPoint(line.first());
+    else
+        painter.drawPolyline(line);
+    for (size_t j = 0; j < columns.size(); ++j) {
+        const double middle = (line[qsizetype(2 * j)].x() + line[qsizetype(2 * j + 1)].x()) / 2;
+        painter.drawLine(QPointF(middle, heightOf(columns[j].min)),
+                         QPointF(middle, heightOf(columns[j].max)));
     }
 }

@@ -10,8 +10,9 @@
 // evaluation count, in dark blue over black axes with decade ticks, on a
 // bright white ground with a single border. The best attainable E, when it is
 // known, is a dashed line. An error of 0 has no logarithm and lies on the
-// bottom edge. The picture is drawn when it is painted, from the history's
-// columns, so a handler asks for it once however many steps it made.
+// bottom edge, just above the axis line. The picture is drawn when it is
+// painted, from the history's columns, so a handler asks for it once however
+// many steps it made.
 class HistoryPlot : public QWidget
 {
 public:

@@ -51,7 +51,7 @@ void Form1::actualizarPanel() noexcept
     try {
         const bool ver = verMejor->value() != 0;
         // Read only when ticked; unticked, every readout is empty.
-        const bool hay = ver && best().found;
+        const bool hay = ver && best().found();
         auto lectura = [&](double value) {
             return !ver ? QString() : hay ? numberToText(value) : QStringLiteral("—");
         };
