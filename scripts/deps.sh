@@ -13,6 +13,8 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth imagemagick time desktop-file-utils
     dbus at-spi2-core python3-pyatspi lintian
+    # Looking at pastes and saved pictures by hand under Xvfb.
+    xclip librsvg2-bin
 )
 
 missing=()

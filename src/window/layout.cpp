@@ -365,7 +365,26 @@ void Form1::conectarEventos()
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };
         yv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { yv_KeyPress(k, KeyAscii); };
+        // Rows in and out as text, from and into either cell of row k.
+        for (TextBox *celda : {xv.items[k], yv.items[k]}) {
+            celda->onPaste = [this, k, celda] { pegar(k, celda); };
+            celda->onCopy = [this] { copiarTabla(); };
+            celda->onUndo = [this] { deshacerEnTabla(); };
+            celda->onDropFile
+                    = [this, k, celda](const QString &ruta) { soltarArchivo(k, celda, ruta); };
+            addMenuEntry(celda, QStringLiteral("Copiar tabla"), [this] { copiarTabla(); });
+        }
     }
+
+    // Pictures and figures out.
+    offerPicture(graf, QStringLiteral("grafica"), [this] { return imagenGrafica(); });
+    offerPicture(historial, QStringLiteral("historial"), [this] {
+        return Picture{historial->size(),
+                       [this](QPainter &painter) { historial->drawInto(painter); }};
+    });
+    for (QWidget *cifra : std::initializer_list<QWidget *>{Label2, Label6, Label7, Label8, Label4,
+                                                           label9, Label5, label10})
+        addMenuEntry(cifra, QStringLiteral("Copiar resultados"), [this] { copiarResultados(); });
 
     LSCR->onChange = [this] { LSCR_Change(); };
     CSCR->onChange = [this] { CSCR_Change(); };
