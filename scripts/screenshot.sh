@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the README's pictures of the window after a fit: docs/chart-view.png
-# at scale 1 and docs/chart-view@2x.png at scale 2 (QT_SCALE_FACTOR=2).
+# at scale 1 and docs/chart-view@2x.png at scale 2 (QT_SCALE_FACTOR=2), and of
+# the fit report opened there: docs/informe.png and docs/informe@2x.png.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -8,6 +9,7 @@ cd "$root"
 cmake --preset release >/dev/null
 cmake --build --preset release --target ajuste_screenshot
 export QT_QPA_PLATFORM=offscreen
-"$root/build/tools/ajuste_screenshot" "$root/docs/chart-view.png"
-QT_SCALE_FACTOR=2 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view@2x.png"
-echo "wrote docs/chart-view.png and docs/chart-view@2x.png"
+"$root/build/tools/ajuste_screenshot" "$root/docs/chart-view.png" "$root/docs/informe.png"
+QT_SCALE_FACTOR=2 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view@2x.png" \
+    "$root/docs/informe@2x.png"
+echo "wrote docs/chart-view.png, docs/informe.png and their @2x versions"

@@ -31,7 +31,8 @@
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
 //              descent update and batch rule, the normalized error, the best
-//              fit with its stable step bound, the error history.
+//              fit with its stable step bound, the fit's statistics, the
+//              error history.
 //   platform/  the only code that knows Qt's widgets: the controls with their
 //              classic behaviour, twips, the palette, the message box,
 //              number <-> text and pictures copied or saved.
@@ -43,6 +44,8 @@
 //   chart/     the two chart redraws and the click on the chart.
 //   datafile/  saving and restoring "datos.txt"; the grid's rows pasted,
 //              copied and dropped as text.
+//   report/    the fit report, a window of its own that this one opens
+//              (verInforme_Click) and connects to estadoCambiado.
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/constants.h"
@@ -68,6 +71,7 @@
 #include <vector>
 
 class QAction;
+class InformeAjuste;
 class QLabel;
 class QPushButton;
 
@@ -154,10 +158,12 @@ public:
     QLabel *rotuloPasoMaximo{}; // caption "Paso máximo estable"
     Readout *pasoMaximo{};      // largest stable step size, 2 / λmax at the best fit
     ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
+    QPushButton *verInforme{};  // "Informe del ajuste…": opens the fit report or raises it
+    InformeAjuste *informe{};   // the fit report, a window of its own made on first use
 
     // The chart view's controls in the order the program shows and hides them;
-    // the panel's 13 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 13> chartBlock1;
+    // the panel's 14 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 14> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Undo and redo of the chart view's actions
@@ -251,6 +257,7 @@ public:
     void verMejor_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
+    void verInforme_Click();
 
     // ---- Undo and redo
     void Check1_Click();

@@ -319,6 +319,8 @@ void Form1::crearControles()
          mejorError);
     fila(QStringLiteral("pasoMaximo"), QStringLiteral("Paso máximo estable"), 9240,
          rotuloPasoMaximo, pasoMaximo);
+    verInforme = b.button(QStringLiteral("verInforme"), QStringLiteral("Informe del ajuste…"), 8160,
+                          9720, 2415, 375, 81);
 
     // Each scroll bar overlaps the top of its text box and stays visible above it.
     LSCR->raise();
@@ -328,12 +330,12 @@ void Form1::crearControles()
     b.applyTabOrder();
     nameControls(*this);
 
-    chartBlock1
-            = {inicio, Final, Minimo, maximo, graf, paso, paso3, paso4, Label1, Label2, Label3,
-               Label4, Label5, Label6, Label7, Label8, label9, label10, Text1,
-               // The panel.
-               tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
-               rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo, pasoMaximo};
+    chartBlock1 = {inicio, Final, Minimo, maximo, graf, paso, paso3, paso4, Label1, Label2, Label3,
+                   Label4, Label5, Label6, Label7, Label8, label9, label10, Text1,
+                   // The panel.
+                   tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
+                   rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo,
+                   pasoMaximo, verInforme};
     chartBlock2 = {Label14, Check1, Check2, Check3, LSCR,     Lval,     CSCR,
                    Cval,    TSCR,   Tval,   Para,   Picture1, Picture2, Picture3};
 }
@@ -365,6 +367,8 @@ void Form1::conectarEventos()
     for (CheckBox *box : {Check1, Check2, Check3})
         connect(box, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
     connect(this, &Form1::estadoCambiado, this, &Form1::actualizarPanel);
+    connect(verInforme, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { verInforme_Click(); }); });
 
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };
