@@ -33,18 +33,20 @@ double sampleY(int k)
     return 8.0 / (1.0 + std::exp(-0.9 * (k - 6.0))) + perturbation;
 }
 
+// Destroyed at the end of main, while the application object still exists.
+std::unique_ptr<Form1> ventana;
+
 Form1 &chartForm()
 {
-    static std::unique_ptr<Form1> form;
-    if (!form) {
-        form = std::make_unique<Form1>();
+    if (!ventana) {
+        ventana = std::make_unique<Form1>();
         for (int k = 0; k < 20; ++k) {
-            form->xv(k)->setText(QLocale().toString(k));
-            form->yv(k)->setText(QLocale().toString(sampleY(k), 'g', 6));
+            ventana->xv(k)->setText(QLocale().toString(k));
+            ventana->yv(k)->setText(QLocale().toString(sampleY(k), 'g', 6));
         }
-        form->Command5_Click();
+        ventana->Command5_Click();
     }
-    return *form;
+    return *ventana;
 }
 
 // Back to the start parameters and a fresh evaluation, so every run of a
@@ -359,6 +361,57 @@ void BM_capturar(benchmark::State &state)
 }
 BENCHMARK(BM_capturar)->Unit(benchmark::kMicrosecond);
 
+// Storing one undoable action around a change of a: the state before is the
+// last action's state after, shared as it is between two clicks, and the
+// state after is copied. The history is empty (0) or as full as a 10000-step
+// batch leaves it (1). The stack is at its limit, so each run also drops the
+// oldest action.
+void BM_guardarAccion(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.paso4_Click();
+    if (state.range(0) == 0)
+        form.reiniciarHistorial();
+    double nudge = 1e-9;
+    for (auto _ : state) {
+        const Form1::Accion accion(form, QStringLiteral("bench"));
+        form.a += nudge;
+        nudge = -nudge;
+    }
+    state.counters["columns"] = double(form.historia.columns().size());
+}
+BENCHMARK(BM_guardarAccion)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The copy of that full history alone.
+void BM_copiaHistorial(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.paso4_Click();
+    for (auto _ : state) {
+        ErrorHistory copia = form.historia;
+        benchmark::DoNotOptimize(copia);
+    }
+}
+BENCHMARK(BM_copiaHistorial)->Unit(benchmark::kMicrosecond);
+
+// Undoing "10000 pasos" and redoing it: each puts a state back and redraws.
+void BM_deshacerRehacer(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    messages = 0;
+    form.paso4_Click();
+    for (auto _ : state) {
+        form.deshacer();
+        form.rehacer();
+    }
+    if (messages != 0 || form.ocupado)
+        state.SkipWithError("the undo did not run cleanly");
+}
+BENCHMARK(BM_deshacerRehacer)->Unit(benchmark::kMicrosecond);
+
 long residentKilobytes()
 {
     FILE *status = std::fopen("/proc/self/status", "r");
@@ -397,5 +450,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    ventana.reset();
     return 0;
 }

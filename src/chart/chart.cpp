@@ -51,6 +51,7 @@ void Form1::pinter()
 void Form1::graf_Click()
 {
     ocupado = true;
+    const Accion accion(*this, QStringLiteral("clic en la gráfica"));
     enRecuperacion([this] { pintar(); });
 }
 

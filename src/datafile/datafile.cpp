@@ -112,6 +112,7 @@ void Form1::recuperarDe(const QString &ruta)
     }
 
     n = int16_t(archivo.texts.size() / 2);
+    vaciarDeshacer();
     for (int k = 0; k <= kLastRow; ++k) {
         xv(k)->setText(k < n ? archivo.texts.at(2 * k) : QString());
         yv(k)->setText(k < n ? archivo.texts.at(2 * k + 1) : QString());

@@ -19,6 +19,7 @@ void Form1::desbord()
 {
     // Set without looking: the bar writes below must not act on their Change.
     ocupado = true;
+    ++desbordamientos;
     msgBox(this, QStringLiteral("Desbordamiento"));
     a = kStart.a;
     c = kStart.c;

@@ -48,6 +48,7 @@ void Form1::paso_Click()
     if (ocupado)
         return;
     ocupado = true;
+    const Accion accion(*this, QStringLiteral("un paso"));
     enRecuperacion([this] {
         errorAnt = errorCuad;
         const double s = textToNumber(Text1->text());
@@ -80,6 +81,7 @@ void Form1::lote(int N)
     if (ocupado)
         return;
     ocupado = true;
+    const Accion accion(*this, QStringLiteral("%1 pasos").arg(N));
     enRecuperacion([this, N] {
         label10->setBackColor(qbColor(Blanco));
         errorAnt = errorCuad;

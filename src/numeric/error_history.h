@@ -21,6 +21,8 @@ public:
     {
         double first, last, min, max;
         Parameters from, to; // where the first and the last evaluation stood
+
+        bool operator==(const Column &) const = default;
     };
 
     // capacity: an even number of columns, at least 2.
@@ -49,6 +51,10 @@ public:
     int64_t count() const { return total; } // evaluations since the history began
     int64_t stride() const { return perColumn; }
     const std::vector<Column> &columns() const { return cols; }
+
+    // The same evaluations in the same columns. A copy holds just its columns;
+    // assigning one to a history keeps the room that history has reserved.
+    bool operator==(const ErrorHistory &) const = default;
 
 private:
     void halve();

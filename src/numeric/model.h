@@ -14,6 +14,8 @@ struct Parameters
     double a{0.0};  // asymptotic level
     double c{0.0};  // rate
     double t0{0.0}; // abscissa of the midpoint
+
+    bool operator==(const Parameters &) const = default;
 };
 
 // Which parameters the descent holds fixed. A held parameter's derivative is

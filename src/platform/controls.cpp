@@ -130,6 +130,15 @@ QColor TextBox::backColor() const
 
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    if (leavesOnEscape && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // The program's writes clear the box's own undo, so this goes back to
+        // the text the program last wrote.
+        while (isUndoAvailable())
+            undo();
+        clearFocus();
+        event->accept();
+        return;
+    }
     // Ctrl+V and the like come with a control character as their text: they
     // are taken here, before the character reaches KeyPress.
     const auto takeOver = [&](const std::function<void()> &handler) {
@@ -287,12 +296,20 @@ QAction *addMenuEntry(QWidget *control, const QString &text, std::function<void(
     return action;
 }
 
+void offerActions(QWidget *control, const QList<QAction *> &actions)
+{
+    control->addActions(actions);
+    if (!qobject_cast<QLineEdit *>(control))
+        control->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 // ---------------------------------------------------------------- CheckBox
 
 CheckBox::CheckBox(QWidget *parent) : QCheckBox(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QCheckBox::stateChanged, this, [this](int state) {
+        lastValue = currentValue;
         currentValue = state == Qt::Unchecked ? 0 : state == Qt::Checked ? 1 : 2;
     });
 }
@@ -318,6 +335,22 @@ HScrollBar::HScrollBar(QWidget *parent, int min, int max) : QScrollBar(Qt::Horiz
     setTracking(false);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractSlider::valueChanged, this, [this] { raiseEvent(onChange); });
+}
+
+// The slider's repeat of a held arrow or track runs on its timer; a held key
+// comes as auto-repeated presses.
+void HScrollBar::timerEvent(QTimerEvent *event)
+{
+    inRepeat = true;
+    QScrollBar::timerEvent(event);
+    inRepeat = false;
+}
+
+void HScrollBar::keyPressEvent(QKeyEvent *event)
+{
+    inRepeat = event->isAutoRepeat();
+    QScrollBar::keyPressEvent(event);
+    inRepeat = false;
 }
 
 void HScrollBar::writeValue(int position)

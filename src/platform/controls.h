@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QList>
 #include <QScrollBar>
 
 #include <cstdint>
@@ -39,6 +40,11 @@ public:
     std::function<void(int16_t &keyAscii)> onKeyPress;
     std::function<void()> onLostFocus;
 
+    // Esc drops what was typed since the program last wrote the box and moves
+    // the focus out of it (raising LostFocus), so that the window's own keys,
+    // such as its undo, act again.
+    bool leavesOnEscape{false};
+
     // Clipboard, undo and drop where the program takes them over; each is
     // optional. onPaste takes Ctrl+V and the menu's "Pegar"; onCopy takes
     // Ctrl+C when no text is selected (a selection is copied as usual); onUndo
@@ -69,6 +75,8 @@ private:
 // handler. A text box shows it after its own entries; any other control shows
 // its entries alone.
 QAction *addMenuEntry(QWidget *control, const QString &text, std::function<void()> handler);
+// Entries that several controls share, shown in the same way.
+void offerActions(QWidget *control, const QList<QAction *> &actions);
 
 // Check box with a Value of 0 (clear), 1 (ticked) or 2 (greyed). A user's click
 // toggles between clear and ticked; only the program greys it.
@@ -81,12 +89,15 @@ public:
     // kept equal to the box's state on every change, by the user or the program.
     int value() const { return currentValue; }
     void setValue(int value);
+    // The Value before its latest change.
+    int previousValue() const { return lastValue; }
 
 protected:
     void nextCheckState() override;
 
 private:
     int currentValue{0};
+    int lastValue{0};
 };
 
 // Horizontal scroll bar whose Value behaves classically: a write outside
@@ -100,7 +111,18 @@ public:
 
     void writeValue(int position);
 
+    // True while the Change being raised repeats an earlier one: an arrow or
+    // the track held down with the mouse, or an arrow key held down.
+    bool repeating() const { return inRepeat; }
+
     std::function<void()> onChange;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool inRepeat{false};
 };
 
 // A control array: the controls of one column, indexed from 0 like the rest of

@@ -21,6 +21,12 @@
 // path and the recovery stay in one place. A view with a window of its own is
 // a class in its own folder (src/map/, src/report/), not a member of Form1.
 //
+// Undo: a handler that makes an undoable action of the chart view holds an
+// Accion for its body (one line, after its busy test). The Accion takes the
+// state before and, as the handler ends, the state after; undo and redo put
+// one of them back and redraw as pintar does. A recovery inside the handler
+// belongs to its action.
+//
 // What lives where:
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
@@ -53,6 +59,7 @@
 #include "platform/picture_box.h"
 #include "platform/picture_export.h"
 #include "window/history_plot.h"
+#include "window/undo.h"
 
 #include <QUndoStack>
 #include <QWidget>
@@ -60,8 +67,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QAction;
 class InformeAjuste;
 class QLabel;
 class QPushButton;
@@ -157,6 +166,37 @@ public:
     std::array<QWidget *, 19 + 14> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
+    // ---- Undo and redo of the chart view's actions
+    QAction *accionDeshacer{}; // "Deshacer <acción>": Ctrl+Z
+    QAction *accionRehacer{};  // "Rehacer <acción>": Ctrl+Shift+Z, Ctrl+Y
+    QUndoStack pilaDeshacer;   // the last kLimiteDeshacer actions, with their states
+
+    // Makes the handler it lives in one undoable action named `nombre`. An
+    // action that leaves the state as it found it is not kept; one that ended
+    // in the recovery is named "Desbordamiento". An Accion made while another
+    // is open keeps nothing: the outer one holds the whole action.
+    class Accion
+    {
+    public:
+        Accion(Form1 &form, const QString &nombre);
+        // A change from a scroll bar: the changes of one bar that follow one
+        // another within half a second, or while its arrow is held, are one action.
+        Accion(Form1 &form, const QString &nombre, const HScrollBar &barra);
+        ~Accion();
+        Accion(const Accion &) = delete;
+        Accion &operator=(const Accion &) = delete;
+
+    private:
+        Form1 &form;
+        QString nombre;
+        bool rafaga{false};     // a scroll bar's change
+        bool repitiendo{false}; // ... repeating while its arrow is held
+        bool guarda{false};     // the outermost Accion: it keeps the action
+        int desbordamientos{0};
+        int excepciones{0};
+        std::shared_ptr<const Instantanea> antes;
+    };
+
     // ---- Window: start-up and view switch
     void Form_Load();
     void Command5_Click();
@@ -219,6 +259,17 @@ public:
     void actualizarPanel() noexcept;
     void verInforme_Click();
 
+    // ---- Undo and redo
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void deshacer();
+    void rehacer();
+    // Puts a stored state back without raising the controls' handlers, then
+    // redraws as pintar does; a fault goes to the recovery.
+    void restaurar(const Instantanea &estado);
+    void vaciarDeshacer();
+
 signals:
     // A handler has finished changing the fit state: views read it again.
     void estadoCambiado();
@@ -232,11 +283,15 @@ private:
 
     void crearControles();
     void conectarEventos();
+    void crearDeshacer();
 
-    // One member of the parameter family: its field, controls and bar mapping.
-    void cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa);
+    // One member of the parameter family: its field, controls, bar mapping and
+    // name ("a", "c", "t0").
+    void cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa,
+                     const QString &nombre);
     void confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa,
-                       bool reanudarTrasFallo);
+                       const QString &nombre, bool reanudarTrasFallo);
+    void cambioFijado(const CheckBox *caja, int indice, const QString &nombre);
 
     // The fit state as the numeric core's plain values, and back.
     Parameters parametros() const;
@@ -259,4 +314,17 @@ private:
     std::vector<double> claveDelMejor(Held held) const;
     mutable std::vector<double> claveMejor;
     mutable BestFit mejor;
+
+    // Undo's bookkeeping.
+    Instantanea instantanea() const;
+    bool enEstado(const Instantanea &estado) const;
+    std::shared_ptr<const Instantanea> estadoActual() const;
+    void guardarAccion(const QString &nombre, std::shared_ptr<const Instantanea> antes,
+                       bool rafaga = false, bool repitiendo = false);
+    void vaciarDeshacerSiCambianPuntos();
+    int accionesAbiertas{0};  // Accion guards open now
+    int desbordamientos{0};   // recoveries so far, so that an Accion sees one of its own
+    quint64 marcaDeshacer{0}; // kept actions, undos and redos so far: a scroll bar's change
+                              // merges only into the action kept just before it
+    std::vector<double> puntosDeshacer; // the points the kept actions were made on
 };

@@ -200,6 +200,7 @@ void nameControls(Form1 &f)
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     crearControles();
+    crearDeshacer();
     conectarEventos();
     Form_Load();
 }
@@ -354,6 +355,13 @@ void Form1::conectarEventos()
     // After the box's own stateChanged, which keeps its Value.
     connect(verMejor, &QCheckBox::stateChanged, this,
             [this] { raiseEvent([this] { verMejor_Click(); }); });
+    // After each hold box's own stateChanged too: ticking one is an action to undo.
+    connect(Check1, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check1_Click(); }); });
+    connect(Check2, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check2_Click(); }); });
+    connect(Check3, &QCheckBox::stateChanged, this,
+            [this] { raiseEvent([this] { Check3_Click(); }); });
     // Views depend on which parameters are held: they follow a change of the
     // boxes at once, while the descent reads them at its next evaluation.
     for (CheckBox *box : {Check1, Check2, Check3})

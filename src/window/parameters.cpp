@@ -5,11 +5,13 @@
 // Each of a, c and t0 has a scroll bar and a text box. The three members share
 // the handlers below and differ in their field, controls and bar mapping.
 
-void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa)
+void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, const BarMapping &mapa,
+                        const QString &nombre)
 {
     if (ocupado)
         return;
     ocupado = true;
+    const Accion accion(*this, QStringLiteral("barra de ") + nombre, *barra);
     enRecuperacion([&] {
         parametro = mapa.parameter(barra->value());
         reiniciarHistorial();
@@ -25,11 +27,12 @@ void Form1::cambioBarra(double &parametro, HScrollBar *barra, TextBox *caja, con
 // starts the error history afresh; leaving the box unchanged (as a click on a
 // step button does) keeps it.
 void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja,
-                          const BarMapping &mapa, bool reanudarTrasFallo)
+                          const BarMapping &mapa, const QString &nombre, bool reanudarTrasFallo)
 {
     if (ocupado)
         return;
     ocupado = true;
+    const Accion accion(*this, QStringLiteral("valor de ") + nombre);
     const std::function<void()> pasos[] = {
             [&] {
                 const double antes = parametro;
@@ -54,17 +57,17 @@ void Form1::confirmarCaja(double &parametro, HScrollBar *barra, TextBox *caja,
 
 void Form1::LSCR_Change()
 {
-    cambioBarra(a, LSCR, Lval, kBarA);
+    cambioBarra(a, LSCR, Lval, kBarA, QStringLiteral("a"));
 }
 
 void Form1::CSCR_Change()
 {
-    cambioBarra(c, CSCR, Cval, kBarC);
+    cambioBarra(c, CSCR, Cval, kBarC, QStringLiteral("c"));
 }
 
 void Form1::TSCR_Change()
 {
-    cambioBarra(t0, TSCR, Tval, kBarT0);
+    cambioBarra(t0, TSCR, Tval, kBarT0, QStringLiteral("t0"));
 }
 
 void Form1::Lval_KeyPress(int16_t &KeyAscii)
@@ -87,15 +90,15 @@ void Form1::Tval_KeyPress(int16_t &KeyAscii)
 
 void Form1::Lval_LostFocus()
 {
-    confirmarCaja(a, LSCR, Lval, kBarA, false);
+    confirmarCaja(a, LSCR, Lval, kBarA, QStringLiteral("a"), false);
 }
 
 void Form1::Cval_LostFocus()
 {
-    confirmarCaja(c, CSCR, Cval, kBarC, true);
+    confirmarCaja(c, CSCR, Cval, kBarC, QStringLiteral("c"), true);
 }
 
 void Form1::Tval_LostFocus()
 {
-    confirmarCaja(t0, TSCR, Tval, kBarT0, false);
+    confirmarCaja(t0, TSCR, Tval, kBarT0, QStringLiteral("t0"), false);
 }

@@ -42,6 +42,7 @@ void Form1::entrarEnGrafica()
     showView(true);
     reiniciarHistorial();
     capturar();
+    vaciarDeshacerSiCambianPuntos();
     // The chart view is complete from here on: a fault in the mean or in the
     // drawing goes to the recovery, which keeps that view.
     try {
