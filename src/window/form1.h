@@ -36,6 +36,7 @@
 //              fields and the displays), the step handlers and desbord.
 //   chart/     the two chart redraws and the click on the chart.
 //   datafile/  saving and restoring "datos.txt".
+//   map/       the error map's window, a view of its own that verMapa opens.
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/constants.h"
@@ -56,6 +57,7 @@
 #include <functional>
 #include <vector>
 
+class MapaError;
 class QLabel;
 class QPushButton;
 
@@ -141,10 +143,12 @@ public:
     QLabel *rotuloPasoMaximo{}; // caption "Paso máximo estable"
     Readout *pasoMaximo{};      // largest stable step size, 2 / λmax at the best fit
     ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
+    QPushButton *verMapa{};     // "Mapa del error…": opens the map of E over c and t0
+    MapaError *mapa{};          // the map's window, made when first opened
 
     // The chart view's controls in the order the program shows and hides them;
-    // the panel's 13 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 13> chartBlock1;
+    // the panel's 14 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 14> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Window: start-up and view switch
@@ -171,6 +175,7 @@ public:
     void Lval_LostFocus();
     void Cval_LostFocus();
     void Tval_LostFocus();
+    void mapa_Click(double cMapa, double t0Mapa);
 
     // ---- Error figures, descent and recovery (the arithmetic is in numeric/)
     void evaluar();
@@ -191,8 +196,9 @@ public:
     void Command1_Click();
     void Recuperar_Click();
 
-    // ---- Panel: error history and best fit
+    // ---- Panel: error history, best fit and the map's button
     void verMejor_Click();
+    void verMapa_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
 

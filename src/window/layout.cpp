@@ -174,6 +174,8 @@ void nameControls(Form1 &f)
             {f.Text1, f.Label3->text(), QStringLiteral("Tamaño del paso del descenso")},
             {f.label9, f.Label4->text(), {}},
             {f.label10, f.Label5->text(), {}},
+            {f.verMapa, QStringLiteral("Mapa del error"),
+             QStringLiteral("Abre el mapa del error sobre c y t0, con el recorrido del descenso.")},
     };
     for (const auto &[control, name, description] : named)
         setAccessibleTexts(control, name, description);
@@ -318,6 +320,8 @@ void Form1::crearControles()
          mejorError);
     fila(QStringLiteral("pasoMaximo"), QStringLiteral("Paso máximo estable"), 9240,
          rotuloPasoMaximo, pasoMaximo);
+    verMapa = b.button(QStringLiteral("verMapa"), QStringLiteral("Mapa del error…"), 5520, 9720,
+                       2415, 375, 80);
 
     // Each scroll bar overlaps the top of its text box and stays visible above it.
     LSCR->raise();
@@ -327,12 +331,12 @@ void Form1::crearControles()
     b.applyTabOrder();
     nameControls(*this);
 
-    chartBlock1
-            = {inicio, Final, Minimo, maximo, graf, paso, paso3, paso4, Label1, Label2, Label3,
-               Label4, Label5, Label6, Label7, Label8, label9, label10, Text1,
-               // The panel.
-               tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
-               rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo, pasoMaximo};
+    chartBlock1 = {inicio, Final, Minimo, maximo, graf, paso, paso3, paso4, Label1, Label2, Label3,
+                   Label4, Label5, Label6, Label7, Label8, label9, label10, Text1,
+                   // The panel.
+                   tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
+                   rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo,
+                   pasoMaximo, verMapa};
     chartBlock2 = {Label14, Check1, Check2, Check3, LSCR,     Lval,     CSCR,
                    Cval,    TSCR,   Tval,   Para,   Picture1, Picture2, Picture3};
 }
@@ -352,6 +356,8 @@ void Form1::conectarEventos()
     // After the box's own stateChanged, which keeps its Value.
     connect(verMejor, &QCheckBox::stateChanged, this,
             [this] { raiseEvent([this] { verMejor_Click(); }); });
+    connect(verMapa, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { verMapa_Click(); }); });
     // Views depend on which parameters are held: they follow a change of the
     // boxes at once, while the descent reads them at its next evaluation.
     for (CheckBox *box : {Check1, Check2, Check3})
