@@ -230,6 +230,7 @@ private slots:
         MapaError &mapa = *form->mapa;
         MapPlot &plano = *mapa.plano;
         QCOMPARE(mapa.windowTitle(), QStringLiteral("Mapa del error"));
+        QCOMPARE(plano.surfacesComputed(), 1); // opening computes the surface once
         const MapFrame framed = plano.frame();
         const QPointF pointer = plano.plotArea().center() + QPointF(40, 30);
         const QPointF under = plano.pointAt(pointer);

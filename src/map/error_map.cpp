@@ -120,7 +120,7 @@ void MapaError::escribirLectura()
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
-    QString text = held.a ? QStringLiteral("a = %1 (fijo)").arg(numberToText(state.a))
+    QString text = held.a ? QStringLiteral("a = %1 (fijo)").arg(valueText(state.a))
                           : QStringLiteral("a óptimo en cada punto");
     if (puntero) {
         const double c = puntero->x(), t0 = puntero->y();

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QLineF>
+#include <QMargins>
 #include <QPolygonF>
 #include <QWidget>
 
@@ -87,8 +88,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void medirMargenes();
+    SurfaceGrid rejillaPedida() const;
     std::vector<double> claveSuperficie() const;
     void calcularSuperficie();
     void trazarContornos(const std::vector<double> &values);
@@ -97,6 +101,7 @@ private:
     void dibujarRecorrido(QPainter &painter) const;
 
     const FitView &vista;
+    QMargins margenes; // around the plot, for the axes
     MapFrame marco;
     SurfaceGrid rejilla;
     std::vector<double> clave;       // what the surface on show was computed for
