@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "map/colour_key.h"
 #include "map/error_map.h"
 #include "map/map_plot.h"
 
@@ -202,6 +203,48 @@ private slots:
             QCOMPARE(path.size(), pathPoints);
         QCOMPARE(plano.surfacesComputed() > computed, recomputed);
         QVERIFY(plano.accessibleDescription().contains(numberToText(form->c)));
+    }
+
+    // The default framing: what it frames, with a margin of 15 % and each side
+    // at least a twelfth of its bar's range, inside the bars' ranges.
+    void defaultFramingHoldsItsPoints_data()
+    {
+        QTest::addColumn<QList<QPointF>>("points"); // (c, t0)
+        QTest::addColumn<QList<double>>("frame");   // c from, to, t0 from, to
+        QTest::newRow("a lone start")
+                << QList<QPointF>{{1, 0}} << QList<double>{0.35, 1.65, -13.0 / 6, 13.0 / 6};
+        QTest::newRow("a path into the valley")
+                << QList<QPointF>{{1, 0}, {0.8, 4}} << QList<double>{0.25, 1.55, -0.6, 4.6};
+        QTest::newRow("a best fit beyond a bar is framed at the bar's end")
+                << QList<QPointF>{{1, 0}, {0.9, 25}} << QList<double>{0.3, 1.6, -6, 20};
+        QTest::newRow("near the end of a bar the frame moves inside")
+                << QList<QPointF>{{5.9, 0}} << QList<double>{4.7, 6, -13.0 / 6, 13.0 / 6};
+        QTest::newRow("more than the ranges is the ranges")
+                << QList<QPointF>{{-6, -20}, {6, 20}} << QList<double>{-6, 6, -20, 20};
+    }
+
+    void defaultFramingHoldsItsPoints()
+    {
+        QFETCH(QList<QPointF>, points);
+        QFETCH(QList<double>, frame);
+        const MapFrame framed = frameAround({points.begin(), points.end()});
+        const double sides[] = {framed.cLow, framed.cHigh, framed.t0Low, framed.t0High};
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE_NEAR(sides[k], frame[k]);
+    }
+
+    // Where the evaluation would fault the map is grey; elsewhere it has a colour.
+    void greyWhereThereIsNoValue()
+    {
+        auto form = withMap(Sample{{0, 1, 600}, {1, 2, 3}});
+        MapPlot &plano = *form->mapa->plano;
+        plano.setFrame({-6, 6, -20, 20});
+        const QImage image = plano.grab().toImage();
+        // |c (600 - t0)| is beyond 709.78 from c = 1,19 on.
+        QCOMPARE(image.pixel(plano.position(4, 0).toPoint()), kNoValueColour);
+        QCOMPARE(image.pixel(plano.position(-4, 10).toPoint()), kNoValueColour);
+        QVERIFY(image.pixel(plano.position(0.5, 0).toPoint()) != kNoValueColour);
+        QVERIFY(image.pixel(plano.position(-0.5, -10).toPoint()) != kNoValueColour);
     }
 
     // With the map open the fit runs exactly as with it closed.
