@@ -7,7 +7,9 @@
 #include "numeric/best_fit.h"
 #include "numeric/descent.h"
 #include "numeric/error_surface.h"
+#include "numeric/fit_statistics.h"
 #include "numeric/vector_state.h"
+#include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -152,10 +154,12 @@ BENCHMARK(BM_ReferenceKernel)->Arg(10000)->Unit(benchmark::kMillisecond);
 // same number of steps, so that the ratio compares the two under the same
 // conditions of the moment: this machine's speed drifts from run to run.
 void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps,
-                    bool verMejor = false, bool mapa = false)
+                    bool verMejor = false, bool informe = false, bool mapa = false)
 {
     Form1 &form = chartForm();
     form.verMejor->setValue(verMejor);
+    if (informe)
+        form.verInforme_Click();
     if (mapa)
         form.verMapa->click();
     double handlerSeconds = 0;
@@ -174,7 +178,9 @@ void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps
         state.ResumeTiming();
     }
     state.counters["vs_reference"] = kernelSeconds > 0 ? handlerSeconds / kernelSeconds : 0;
-    if (mapa)
+    if (form.informe)
+        form.informe->close();
+    if (form.mapa)
         form.mapa->close();
 }
 
@@ -194,6 +200,13 @@ BENCHMARK(BM_paso4_Click_verMejor)->Unit(benchmark::kMillisecond);
 
 // Painting the history once after a 10000-step batch (the handler asks for
 // one paint, which the event loop runs after it).
+// The same with the report open: it reads the fit once, after the batch.
+void BM_paso4_Click_informe(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso4_Click, 10000, false, true);
+}
+BENCHMARK(BM_paso4_Click_informe)->Unit(benchmark::kMillisecond);
+
 void BM_historialPaint(benchmark::State &state)
 {
     Form1 &form = chartForm();
@@ -274,7 +287,7 @@ BENCHMARK(BM_BestFit)->Unit(benchmark::kMicrosecond);
 // is timed in BM_mapaActualizar).
 void BM_paso4_Click_mapa(benchmark::State &state)
 {
-    batchBenchmark(state, &Form1::paso4_Click, 10000, false, true);
+    batchBenchmark(state, &Form1::paso4_Click, 10000, false, false, true);
 }
 BENCHMARK(BM_paso4_Click_mapa)->Unit(benchmark::kMillisecond);
 
@@ -321,6 +334,61 @@ void BM_mapaActualizar(benchmark::State &state)
     form.mapa->close();
 }
 BENCHMARK(BM_mapaActualizar)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The report's statistics on twenty points, both columns: the current
+// parameters and the best fit (solved once, outside the loop, as the window
+// keeps it).
+void BM_fitStatistics(benchmark::State &state)
+{
+    double t[21]{}, y[21]{};
+    for (int k = 0; k < 20; ++k) {
+        t[k] = k;
+        y[k] = sampleY(k);
+    }
+    const Points points{t, y, 20};
+    const BestFit best = bestFit({5, 1, 0}, {}, points);
+    for (auto _ : state) {
+        const FitStatistics current = fitStatistics({7.5, 0.8, 5.5}, {}, points);
+        const FitStatistics atBest = bestFitStatistics(best, {}, points);
+        if (!current.hasErrors() || !atBest.hasErrors())
+            state.SkipWithError("no standard errors");
+        benchmark::DoNotOptimize(atBest.standardError);
+    }
+}
+BENCHMARK(BM_fitStatistics)->Unit(benchmark::kMicrosecond);
+
+// The open report's whole refresh after a change: both columns' statistics
+// and every cell written (the parameters alternate, so every figure changes).
+void BM_informeActualizar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.verInforme_Click();
+    bool flip = false;
+    for (auto _ : state) {
+        form.a = flip ? 7.5 : 7.6;
+        flip = !flip;
+        form.informe->actualizar();
+    }
+    form.informe->close();
+}
+BENCHMARK(BM_informeActualizar)->Unit(benchmark::kMicrosecond);
+
+// Painting the open report once, as the event loop does after a handler.
+void BM_informePaint(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.verInforme_Click();
+    QApplication::processEvents();
+    QImage image(form.informe->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        form.informe->render(&image);
+        benchmark::ClobberMemory();
+    }
+    form.informe->close();
+}
+BENCHMARK(BM_informePaint)->Unit(benchmark::kMillisecond);
 
 void BM_evaluar(benchmark::State &state)
 {

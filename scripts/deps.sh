@@ -7,12 +7,14 @@ packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev
-    libeigen3-dev qt6-svg-dev
+    libeigen3-dev libboost-math-dev qt6-svg-dev
     dpkg-dev appstream
     clang-14 libclang-rt-14-dev clang-format-14
     fonts-liberation fonts-dejavu-core
     xvfb xauth imagemagick time desktop-file-utils
     dbus at-spi2-core python3-pyatspi lintian
+    # Looking at pastes and saved pictures by hand under Xvfb.
+    xclip librsvg2-bin
 )
 
 missing=()

@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 seconds="${FUZZ_SECONDS:-30}"
 build="$root/build-fuzz"
-targets=(fuzz_number_text fuzz_datafile)
+targets=(fuzz_number_text fuzz_datafile fuzz_paste)
 
 cd "$root"
 cmake --preset fuzz >/dev/null

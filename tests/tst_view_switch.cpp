@@ -27,7 +27,8 @@ Named chartControls(const Form1 &f)
             // The panel under the step buttons.
             NAMED(tituloHistorial), NAMED(historial), NAMED(verMejor), NAMED(rotuloMejorA),
             NAMED(mejorA), NAMED(rotuloMejorC), NAMED(mejorC), NAMED(rotuloMejorT0), NAMED(mejorT0),
-            NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo), NAMED(pasoMaximo)};
+            NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo), NAMED(pasoMaximo),
+            NAMED(verInforme)};
 }
 
 Named gridControls(const Form1 &f)

@@ -1,12 +1,16 @@
 // Draws the window as a user sees it after typing points, opening the chart
-// and fitting with "10000 pasos", and saves it as a PNG.
-// Usage: ajuste_screenshot OUTPUT.png   (run with QT_QPA_PLATFORM=offscreen or under X)
+// and fitting with "10000 pasos", and saves it as a PNG; given a second name,
+// opens "Informe del ajuste…" there and saves the report window too.
+// Usage: ajuste_screenshot OUTPUT.png [REPORT.png]
+// (run with QT_QPA_PLATFORM=offscreen or under X)
 
 #include "platform/message_box.h"
+#include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QPushButton>
 
 #include <cmath>
 #include <cstdio>
@@ -14,8 +18,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [REPORT.png]\n", argv[0]);
         return 2;
     }
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -40,6 +44,14 @@ int main(int argc, char *argv[])
     if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;
+    }
+    if (argc == 3) {
+        form.verInforme->click();
+        QApplication::processEvents();
+        if (!form.informe || !form.informe->grab().save(QString::fromLocal8Bit(argv[2]))) {
+            std::fprintf(stderr, "could not write %s\n", argv[2]);
+            return 1;
+        }
     }
     return 0;
 }

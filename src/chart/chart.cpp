@@ -2,6 +2,9 @@
 
 #include "platform/palette.h"
 
+#include <QLabel>
+#include <QPainter>
+
 #include <cmath>
 
 // Curve and points in graf's twips: X = 240 t + 1200 puts t = -5..15 across
@@ -49,4 +52,27 @@ void Form1::graf_Click()
 {
     ocupado = true;
     enRecuperacion([this] { pintar(); });
+}
+
+Picture Form1::imagenGrafica() const
+{
+    constexpr int kMargen = 4; // pixels of ground around the labels
+    const std::array<const QLabel *, 5> rotulos{Final, inicio, Minimo, maximo, Label14};
+    QRect area = graf->geometry();
+    for (const QLabel *rotulo : rotulos)
+        area |= rotulo->geometry();
+    area.adjust(-kMargen, -kMargen, kMargen, kMargen);
+    return {area.size(), [this, area, rotulos](QPainter &painter) {
+                painter.save();
+                painter.fillRect(QRect(QPoint(), area.size()), palette().color(QPalette::Window));
+                painter.translate(-area.topLeft());
+                for (const QLabel *rotulo : rotulos) {
+                    painter.setFont(pictureFont(rotulo->font()));
+                    painter.setPen(rotulo->palette().color(QPalette::WindowText));
+                    painter.drawText(rotulo->geometry(), int(rotulo->alignment()), rotulo->text());
+                }
+                painter.translate(graf->pos());
+                graf->drawInto(painter);
+                painter.restore();
+            }};
 }

@@ -2,9 +2,11 @@
 
 #include "datafile/data_path.h"
 #include "datafile/point_file.h"
+#include "datafile/point_text.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -85,6 +87,11 @@ void Form1::Command1_Click()
 
 void Form1::Recuperar_Click()
 {
+    recuperarDe(kNombreArchivo);
+}
+
+void Form1::recuperarDe(const QString &ruta)
+{
     // In the chart view a restore redraws, which must wait for a handler that
     // is still midway (its busy flag set).
     const bool enGrafica = !modoDatos;
@@ -94,11 +101,13 @@ void Form1::Recuperar_Click()
     // Everything is read and checked before anything changes, so a refused
     // file leaves the grid and the count as they were.
     const int largo = xv(0)->maxLength();
-    const DataBytes leido = readDataFile(kNombreArchivo, pointFileLimit(largo));
+    const DataBytes leido = readDataFile(ruta, pointFileLimit(largo));
     const PointFile archivo = leido.refusal.isEmpty() ? parsePointFile(leido.bytes, largo)
                                                       : PointFile{{}, leido.refusal};
     if (!archivo.refusal.isEmpty()) {
-        msgBox(this, QStringLiteral("No se pudo recuperar datos.txt: ") + archivo.refusal);
+        msgBox(this,
+               QStringLiteral("No se pudo recuperar %1: ").arg(QFileInfo(ruta).fileName())
+                       + archivo.refusal);
         return;
     }
 
@@ -118,4 +127,25 @@ void Form1::Recuperar_Click()
         entrarEnGrafica();
         ocupado = false;
     }
+}
+
+void Form1::soltarArchivo(int fila, TextBox *celda, const QString &ruta)
+{
+    // A point file of the program's own is read as "Recuperar" reads it.
+    if (QFileInfo(ruta).fileName() == kNombreArchivo) {
+        recuperarDe(ruta);
+        return;
+    }
+    // Any other file is a pasted text, read with the same checks and bound.
+    const DataBytes leido = readDataFile(ruta, pointFileLimit(celda->maxLength()));
+    const std::optional<QString> texto
+            = leido.refusal.isEmpty() ? textOfFile(leido.bytes) : std::nullopt;
+    if (!texto) {
+        const QString motivo = leido.refusal.isEmpty() ? QStringLiteral("no es un archivo de texto")
+                                                       : leido.refusal;
+        msgBox(this,
+               QStringLiteral("No se pudo leer %1: ").arg(QFileInfo(ruta).fileName()) + motivo);
+        return;
+    }
+    pegarTexto(fila, celda, *texto);
 }

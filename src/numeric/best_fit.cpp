@@ -11,21 +11,6 @@
 
 namespace {
 
-// σ(u) = 1 / (1 + e^-u) with its first two derivatives, written so that no
-// exponential overflows: the solver may try any c on its way.
-struct Logistic
-{
-    double s, ds, dds;
-};
-
-Logistic logistic(double u)
-{
-    const double e = std::exp(-std::fabs(u)); // in (0, 1]
-    const double s = u >= 0 ? 1 / (1 + e) : e / (1 + e);
-    const double ds = e / ((1 + e) * (1 + e)); // σ (1 − σ), the same for both signs
-    return {s, ds, ds * (1 - 2 * s)};
-}
-
 // The model's gradient and Hessian at one point, in the order a, c, t0, with
 // d = t − t0, u = c d: f = a σ(u).
 struct PointDerivatives

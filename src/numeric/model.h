@@ -72,3 +72,19 @@ inline double parT(const Parameters &p, bool held, double t)
     const double numerador = chk(-p.c * p.a);
     return numerador / denominador;
 }
+
+// σ(u) = 1 / (1 + e^-u) with its first two derivatives, written so that no
+// exponential overflows: the solver and the statistics may look at any c, and
+// only the program's own arithmetic above faults where the classic one did.
+struct Logistic
+{
+    double s, ds, dds;
+};
+
+inline Logistic logistic(double u)
+{
+    const double e = std::exp(-std::fabs(u)); // in (0, 1]
+    const double s = u >= 0 ? 1 / (1 + e) : e / (1 + e);
+    const double ds = e / ((1 + e) * (1 + e)); // σ (1 − σ), the same for both signs
+    return {s, ds, ds * (1 - 2 * s)};
+}

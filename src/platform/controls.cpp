@@ -1,12 +1,19 @@
 #include "platform/controls.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QUrl>
 
 #include <exception>
 
@@ -123,6 +130,19 @@ QColor TextBox::backColor() const
 
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+V and the like come with a control character as their text: they
+    // are taken here, before the character reaches KeyPress.
+    const auto takeOver = [&](const std::function<void()> &handler) {
+        event->accept();
+        raiseEvent(handler);
+    };
+    if (onPaste && event->matches(QKeySequence::Paste))
+        return takeOver(onPaste);
+    if (onCopy && event->matches(QKeySequence::Copy) && !hasSelectedText())
+        return takeOver(onCopy);
+    if (onUndo && event->matches(QKeySequence::Undo) && !isUndoAvailable())
+        return takeOver([this] { undoStep(); });
+
     const QString text = event->text();
     if (!onKeyPress || text.isEmpty()) {
         QLineEdit::keyPressEvent(event);
@@ -156,6 +176,115 @@ void TextBox::focusOutEvent(QFocusEvent *event)
         if (onLostFocus)
             raiseEvent(onLostFocus);
     }
+}
+
+namespace {
+
+// The one local file a drag carries, or nothing.
+QString draggedFile(const QMimeData *mime)
+{
+    const QList<QUrl> urls = mime->urls();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
+} // namespace
+
+void TextBox::undoStep()
+{
+    if (isUndoAvailable())
+        undo();
+    else if (onUndo)
+        raiseEvent(onUndo);
+}
+
+// The entries of Qt's own menu for a line edit, in the window's language, with
+// paste and undo going where the keys go.
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    auto *menu = new QMenu(this);
+    const auto entry = [&](const QString &text, QKeySequence::StandardKey key, bool enabled,
+                           const std::function<void()> &handler) {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction *action
+                = menu->addAction(shortcut.isEmpty() ? text : text + QLatin1Char('\t') + shortcut);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText() && echoMode() == QLineEdit::Normal;
+    const bool clipboardText = !QGuiApplication::clipboard()->text().isEmpty();
+    entry(QStringLiteral("&Deshacer"), QKeySequence::Undo,
+          editable && (isUndoAvailable() || onUndo), [this] { undoStep(); });
+    entry(QStringLiteral("&Rehacer"), QKeySequence::Redo, editable && isRedoAvailable(),
+          [this] { redo(); });
+    menu->addSeparator();
+    entry(QStringLiteral("Cor&tar"), QKeySequence::Cut, editable && selected, [this] { cut(); });
+    entry(QStringLiteral("&Copiar"), QKeySequence::Copy, selected, [this] { copy(); });
+    entry(QStringLiteral("&Pegar"), QKeySequence::Paste, editable && clipboardText, [this] {
+        if (onPaste)
+            raiseEvent(onPaste);
+        else
+            paste();
+    });
+    entry(QStringLiteral("&Eliminar"), QKeySequence::UnknownKey, editable && selected,
+          [this] { del(); });
+    menu->addSeparator();
+    entry(QStringLiteral("&Seleccionar todo"), QKeySequence::SelectAll, !text().isEmpty(),
+          [this] { selectAll(); });
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// A drag that carries files is the program's when it takes a dropped file:
+// one local file is accepted, anything else is refused rather than pasted as
+// the files' names.
+void TextBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!onDropFile || !event->mimeData()->hasUrls())
+        return QLineEdit::dragEnterEvent(event);
+    if (draggedFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TextBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!onDropFile || !event->mimeData()->hasUrls())
+        return QLineEdit::dragMoveEvent(event);
+    if (draggedFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TextBox::dropEvent(QDropEvent *event)
+{
+    if (!onDropFile || !event->mimeData()->hasUrls())
+        return QLineEdit::dropEvent(event);
+    const QString file = draggedFile(event->mimeData());
+    if (file.isEmpty())
+        return event->ignore();
+    event->acceptProposedAction();
+    // The source of the drag waits for the drop to end; a message box opened
+    // inside the drop would keep it waiting.
+    QMetaObject::invokeMethod(
+            this, [this, file] { raiseEvent([&] { onDropFile(file); }); }, Qt::QueuedConnection);
+}
+
+QAction *addMenuEntry(QWidget *control, const QString &text, std::function<void()> handler)
+{
+    auto *action = new QAction(text, control);
+    QObject::connect(action, &QAction::triggered, control,
+                     [handler = std::move(handler)] { raiseEvent(handler); });
+    control->addAction(action);
+    if (!qobject_cast<QLineEdit *>(control))
+        control->setContextMenuPolicy(Qt::ActionsContextMenu);
+    return action;
 }
 
 // ---------------------------------------------------------------- CheckBox

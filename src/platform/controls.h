@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+class QAction;
+
 // Runs an event handler at the boundary with Qt's event loop: nothing the
 // handler throws may cross into Qt.
 void raiseEvent(const std::function<void()> &handler) noexcept;
@@ -37,10 +39,36 @@ public:
     std::function<void(int16_t &keyAscii)> onKeyPress;
     std::function<void()> onLostFocus;
 
+    // Clipboard, undo and drop where the program takes them over; each is
+    // optional. onPaste takes Ctrl+V and the menu's "Pegar"; onCopy takes
+    // Ctrl+C when no text is selected (a selection is copied as usual); onUndo
+    // takes Ctrl+Z once the box has nothing of its own left to undo;
+    // onDropFile takes one local file dropped onto the box, after the drop has
+    // ended, so that it may open a message box.
+    std::function<void()> onPaste;
+    std::function<void()> onCopy;
+    std::function<void()> onUndo;
+    std::function<void(const QString &file)> onDropFile;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    // The box's own entries in Spanish, then the entries added to the control
+    // (addMenuEntry).
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    // The box's own undo while it has one, then onUndo.
+    void undoStep();
 };
+
+// An entry of a control's context menu that runs `handler` as an event
+// handler. A text box shows it after its own entries; any other control shows
+// its entries alone.
+QAction *addMenuEntry(QWidget *control, const QString &text, std::function<void()> handler);
 
 // Check box with a Value of 0 (clear), 1 (ticked) or 2 (greyed). A user's click
 // toggles between clear and ticked; only the program greys it.

@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -162,6 +163,58 @@ void PictureBox::drawDot(const Dot &dot)
                 row[xx] = dot.rgb;
         }
     }
+}
+
+void PictureBox::drawInto(QPainter &painter) const
+{
+    painter.save();
+    painter.setClipRect(rect());
+    painter.fillRect(rect(), back);
+    if (!bitmap.isNull())
+        painter.drawImage(0, 0, bitmap);
+
+    // Each dot where the screen puts it at a ratio of 1: a one-pixel dot fills
+    // the pixel at its rounded position, a wider one is a disc centred there.
+    painter.setPen(Qt::NoPen);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    QRgb rgb = 0;
+    int dotWidth = 0;
+    const auto fill = [&] {
+        if (!path.isEmpty())
+            painter.fillPath(path, QColor(rgb));
+        path.clear();
+    };
+    for (const Dot &dot : dots) {
+        if (dot.rgb != rgb || dot.width != dotWidth) {
+            fill();
+            rgb = dot.rgb;
+            dotWidth = dot.width;
+        }
+        const double px = std::nearbyint(double(dot.X) / kTwipsPerPixel);
+        const double py = std::nearbyint(double(dot.Y) / kTwipsPerPixel);
+        if (!(px > -dot.width && px < width() + dot.width && py > -dot.width
+              && py < height() + dot.width))
+            continue;
+        if (dot.width == 1)
+            path.addRect(px, py, 1, 1);
+        else
+            path.addEllipse(QPointF(px, py), dot.width / 2.0, dot.width / 2.0);
+    }
+    fill();
+
+    // Lines one pixel wide down the middle of their pixels, so that they fill
+    // whole pixels at any resolution.
+    painter.translate(0.5, 0.5);
+    painter.setPen(QPen(Qt::black, 1));
+    for (const LineShape *line : findChildren<LineShape *>(Qt::FindDirectChildrenOnly)) {
+        if (line->isVisibleTo(this))
+            painter.drawLine(line->lineInBox());
+    }
+    painter.setPen(QPen(palette().color(QPalette::Dark), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.restore();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)

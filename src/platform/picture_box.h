@@ -47,6 +47,11 @@ public:
     // What is drawn, without the frame, in device pixels.
     const QImage &image() const { return backing; }
 
+    // The box as it shows (ground, picture, dots, lines, frame) painted again
+    // in the box's pixels through any painter: an image of any resolution, or
+    // a vector format, where the dots of one colour and size make one path.
+    void drawInto(QPainter &painter) const;
+
     std::function<void()> onClick;
 
 protected:
@@ -88,6 +93,9 @@ class LineShape : public QWidget
 {
 public:
     LineShape(PictureBox *box, int x1, int y1, int x2, int y2);
+
+    // The line in the pixels of its box.
+    QLine lineInBox() const { return line.translated(pos()); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -25,18 +25,23 @@
 //   numeric/   plain C++ below everything, no Qt: faults and checked
 //              arithmetic, the model and its derivatives, the error sums, the
 //              descent update and batch rule, the normalized error, the best
-//              fit with its stable step bound, the error history.
+//              fit with its stable step bound, the fit's statistics, the
+//              error history.
 //   platform/  the only code that knows Qt's widgets: the controls with their
-//              classic behaviour, twips, the palette, the message box and
-//              number <-> text.
+//              classic behaviour, twips, the palette, the message box,
+//              number <-> text and pictures copied or saved.
 //   window/    this class's layout, start-up, view switch, grid and
 //              parameter controls, and the read-only panel under the step
 //              buttons (error history, best fit).
 //   fit/       the fit state, evaluar and mostrar (the core's sums into the
 //              fields and the displays), the step handlers and desbord.
 //   chart/     the two chart redraws and the click on the chart.
-//   datafile/  saving and restoring "datos.txt".
-//   map/       the error map's window, a view of its own that verMapa opens.
+//   datafile/  saving and restoring "datos.txt"; the grid's rows pasted,
+//              copied and dropped as text.
+//   report/    the fit report, a window of its own that this one opens
+//              (verInforme_Click) and connects to estadoCambiado.
+//   map/       the error map, a window of its own that this one opens
+//              (verMapa_Click) and connects to estadoCambiado.
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/constants.h"
@@ -48,8 +53,10 @@
 #include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/picture_box.h"
+#include "platform/picture_export.h"
 #include "window/history_plot.h"
 
+#include <QUndoStack>
 #include <QWidget>
 
 #include <array>
@@ -57,6 +64,7 @@
 #include <functional>
 #include <vector>
 
+class InformeAjuste;
 class MapaError;
 class QLabel;
 class QPushButton;
@@ -86,6 +94,7 @@ public:
     QLabel *Label12{};               // heading "f(t)" of the y column
     ControlArray<TextBox, kRows> xv; // t of point k, row k
     ControlArray<TextBox, kRows> yv; // y of point k, row k
+    QUndoStack pegados;              // the grid's pastes, undone one by one with Ctrl+Z in a cell
 
     // ---- Chart and its axis labels
     PictureBox *graf{}; // the chart: t from -5 to 15, values from 0 to 10
@@ -145,10 +154,12 @@ public:
     ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
     QPushButton *verMapa{};     // "Mapa del error…": opens the map of E over c and t0
     MapaError *mapa{};          // the map's window, made when first opened
+    QPushButton *verInforme{};  // "Informe del ajuste…": opens the fit report or raises it
+    InformeAjuste *informe{};   // the fit report, a window of its own made on first use
 
     // The chart view's controls in the order the program shows and hides them;
-    // the panel's 14 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 14> chartBlock1;
+    // the panel's 15 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 15> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Window: start-up and view switch
@@ -164,6 +175,9 @@ public:
     void capturar();
     void xv_KeyPress(int Index, int16_t &KeyAscii);
     void yv_KeyPress(int Index, int16_t &KeyAscii);
+    // Rows of t and f(t) texts written from row `primera` down as one undo step.
+    void ponerEnTabla(int primera, const QStringList &textos);
+    void deshacerEnTabla();
 
     // ---- Parameter controls
     void LSCR_Change();
@@ -181,6 +195,7 @@ public:
     void evaluar();
     void mostrar();
     void colorAviso();
+    void copiarResultados();
     void paso_Click();
     void paso3_Click();
     void paso4_Click();
@@ -190,17 +205,26 @@ public:
     void pintar();
     void pinter();
     void graf_Click();
+    // The chart with its axis labels, as a picture that stands alone.
+    Picture imagenGrafica() const;
 
     // ---- Data file
     void guardar();
     void Command1_Click();
     void Recuperar_Click();
+    void recuperarDe(const QString &ruta);
+    // The grid's rows from and to text: the clipboard, a dropped file.
+    void pegar(int fila, TextBox *celda);
+    void pegarTexto(int fila, TextBox *celda, const QString &texto);
+    void copiarTabla();
+    void soltarArchivo(int fila, TextBox *celda, const QString &ruta);
 
-    // ---- Panel: error history, best fit and the map's button
+    // ---- Panel: error history, best fit, and the buttons of the map and the report
     void verMejor_Click();
     void verMapa_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
+    void verInforme_Click();
 
 signals:
     // A handler has finished changing the fit state: views read it again.

@@ -4,6 +4,12 @@
 #include "platform/number_text.h"
 #include "platform/palette.h"
 
+#include <QUndoCommand>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 void Form1::capturar()
 {
     // A row is taken when both its texts read as numbers; the scan stops at
@@ -48,4 +54,70 @@ void Form1::xv_KeyPress(int, int16_t &KeyAscii)
 void Form1::yv_KeyPress(int, int16_t &KeyAscii)
 {
     avisarPunto(this, KeyAscii);
+}
+
+namespace {
+
+// One paste as one step of the grid's undo history: the cells it wrote, each
+// with its text before and after.
+class PegadoEnTabla : public QUndoCommand
+{
+public:
+    struct Celda
+    {
+        TextBox *caja;
+        QString antes;
+        QString despues;
+    };
+
+    explicit PegadoEnTabla(std::vector<Celda> celdas) : celdas(std::move(celdas)) { }
+
+    void redo() override
+    {
+        for (const Celda &celda : celdas)
+            celda.caja->setText(celda.despues);
+    }
+    void undo() override
+    {
+        for (const Celda &celda : celdas)
+            celda.caja->setText(celda.antes);
+    }
+    // Whether the cells still show what the paste wrote; once one has been
+    // typed over or restored, undoing would throw that away.
+    bool vigente() const
+    {
+        return std::all_of(celdas.cbegin(), celdas.cend(),
+                           [](const Celda &celda) { return celda.caja->text() == celda.despues; });
+    }
+
+private:
+    std::vector<Celda> celdas;
+};
+
+} // namespace
+
+void Form1::ponerEnTabla(int primera, const QStringList &textos)
+{
+    std::vector<PegadoEnTabla::Celda> celdas;
+    for (int k = 0; 2 * k + 1 < textos.size() && primera + k <= kLastRow; ++k) {
+        TextBox *t = xv(primera + k);
+        TextBox *f = yv(primera + k);
+        celdas.push_back({t, t->text(), textos.at(2 * k)});
+        celdas.push_back({f, f->text(), textos.at(2 * k + 1)});
+    }
+    // Pushing the step writes the cells.
+    pegados.push(new PegadoEnTabla(std::move(celdas)));
+}
+
+void Form1::deshacerEnTabla()
+{
+    if (!pegados.canUndo())
+        return;
+    const auto *ultimo = static_cast<const PegadoEnTabla *>(pegados.command(pegados.index() - 1));
+    // A paste overtaken by later changes is history no more: it and every
+    // step before it are forgotten, and no cell changes.
+    if (ultimo->vigente())
+        pegados.undo();
+    else
+        pegados.clear();
 }

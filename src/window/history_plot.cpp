@@ -2,6 +2,7 @@
 
 #include "platform/number_text.h"
 #include "platform/palette.h"
+#include "platform/picture_export.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -88,6 +89,13 @@ QPointF HistoryPlot::position(double evaluation, double error) const
 void HistoryPlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    drawInto(painter);
+}
+
+void HistoryPlot::drawInto(QPainter &painter) const
+{
+    painter.save();
+    painter.setFont(pictureFont(font()));
     painter.fillRect(rect(), qbColor(Blanco));
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -103,6 +111,7 @@ void HistoryPlot::paintEvent(QPaintEvent *)
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
     drawHistory(painter);
+    painter.restore();
 }
 
 // Decade ticks labelled as the program writes numbers, thinned out when

@@ -29,6 +29,9 @@ public:
     QPointF position(double evaluation, double error) const;
     QRect plotArea() const;
 
+    // The plot as it shows, in the widget's pixels, through any painter.
+    void drawInto(QPainter &painter) const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

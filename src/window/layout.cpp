@@ -322,6 +322,8 @@ void Form1::crearControles()
          rotuloPasoMaximo, pasoMaximo);
     verMapa = b.button(QStringLiteral("verMapa"), QStringLiteral("Mapa del error…"), 5520, 9720,
                        2415, 375, 80);
+    verInforme = b.button(QStringLiteral("verInforme"), QStringLiteral("Informe del ajuste…"), 8160,
+                          9720, 2415, 375, 81);
 
     // Each scroll bar overlaps the top of its text box and stays visible above it.
     LSCR->raise();
@@ -336,7 +338,7 @@ void Form1::crearControles()
                    // The panel.
                    tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
                    rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo,
-                   pasoMaximo, verMapa};
+                   pasoMaximo, verMapa, verInforme};
     chartBlock2 = {Label14, Check1, Check2, Check3, LSCR,     Lval,     CSCR,
                    Cval,    TSCR,   Tval,   Para,   Picture1, Picture2, Picture3};
 }
@@ -363,11 +365,32 @@ void Form1::conectarEventos()
     for (CheckBox *box : {Check1, Check2, Check3})
         connect(box, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
     connect(this, &Form1::estadoCambiado, this, &Form1::actualizarPanel);
+    connect(verInforme, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { verInforme_Click(); }); });
 
     for (int k = 0; k < xv.size(); ++k) {
         xv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { xv_KeyPress(k, KeyAscii); };
         yv.items[k]->onKeyPress = [this, k](int16_t &KeyAscii) { yv_KeyPress(k, KeyAscii); };
+        // Rows in and out as text, from and into either cell of row k.
+        for (TextBox *celda : {xv.items[k], yv.items[k]}) {
+            celda->onPaste = [this, k, celda] { pegar(k, celda); };
+            celda->onCopy = [this] { copiarTabla(); };
+            celda->onUndo = [this] { deshacerEnTabla(); };
+            celda->onDropFile
+                    = [this, k, celda](const QString &ruta) { soltarArchivo(k, celda, ruta); };
+            addMenuEntry(celda, QStringLiteral("Copiar tabla"), [this] { copiarTabla(); });
+        }
     }
+
+    // Pictures and figures out.
+    offerPicture(graf, QStringLiteral("grafica"), [this] { return imagenGrafica(); });
+    offerPicture(historial, QStringLiteral("historial"), [this] {
+        return Picture{historial->size(),
+                       [this](QPainter &painter) { historial->drawInto(painter); }};
+    });
+    for (QWidget *cifra : std::initializer_list<QWidget *>{Label2, Label6, Label7, Label8, Label4,
+                                                           label9, Label5, label10})
+        addMenuEntry(cifra, QStringLiteral("Copiar resultados"), [this] { copiarResultados(); });
 
     LSCR->onChange = [this] { LSCR_Change(); };
     CSCR->onChange = [this] { CSCR_Change(); };

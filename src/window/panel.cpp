@@ -2,6 +2,7 @@
 
 #include "map/error_map.h"
 #include "platform/number_text.h"
+#include "report/informe_ajuste.h"
 
 #include <QLabel>
 
@@ -79,4 +80,17 @@ void Form1::actualizarPanel() noexcept
     } catch (const std::exception &) {
         // Only an allocation can fail here; the panel then keeps what it showed.
     }
+}
+
+// The report is made on first use and kept, hidden when closed: it reads the
+// fit only while shown.
+void Form1::verInforme_Click()
+{
+    if (!informe) {
+        informe = new InformeAjuste(vista(), this);
+        connect(this, &Form1::estadoCambiado, informe, &InformeAjuste::actualizar);
+    }
+    informe->show();
+    informe->raise();
+    informe->activateWindow();
 }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "fit/constants.h"
+#include "fit/fit_view.h"
+#include "numeric/fit_statistics.h"
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+class QGridLayout;
+class QLabel;
+class Readout;
+class ResidualPlot;
+
+// The fit report: a window of its own, top-level and non-modal, that only
+// reads the fit. Two columns, "Ajuste actual" (the descent's a, c, t0) and
+// "Mejor ajuste" (the window's best fit, whether or not the panel shows it),
+// each with the value, standard error and 95 % interval of every parameter,
+// n, p, n − p, E, s, R² and the correlations of the free parameters; the
+// residual table and plot of the current fit. Every figure is a read-only
+// readout named for a screen reader ("a, error típico, ajuste actual"). It
+// computes only while shown. Esc closes it; "Copiar" and Ctrl+C put the whole
+// report on the clipboard as tab-separated text and as an HTML table.
+class InformeAjuste : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `parent` is the main window: the report is its own window on top of it
+    // and closes with it.
+    InformeAjuste(const FitView &vista, QWidget *parent);
+
+    // Reads the fit again and redraws, if shown; connected to the main
+    // window's estadoCambiado. Never throws: a failure keeps what was shown.
+    void actualizar() noexcept;
+
+    // The report as copied, one list of cells per line.
+    QList<QStringList> lineas() const;
+    void copiar() noexcept;
+
+    const FitStatistics &ajusteActual() const { return actual; }
+    const FitStatistics &mejorAjuste() const { return mejor; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The figures of one column, in the order they are laid out.
+    struct Columna
+    {
+        std::array<std::array<Readout *, 4>, 3> parametros{}; // value, error, lower, upper
+        std::array<Readout *, 6> resumen{};                   // n, p, n − p, E, s, R²
+        std::array<std::array<Readout *, 3>, 3> correlacion{};
+        std::array<QLabel *, 6> rotulosCorrelacion{}; // three row, then three column headings
+    };
+
+    QWidget *crearResultados();
+    QWidget *crearResiduos();
+    void crearColumna(Columna &columna, const QString &titulo, QGridLayout *grid, int col);
+    void calcular() noexcept;
+    void mostrarColumna(Columna &columna, const FitStatistics &fit);
+    void mostrarResiduos();
+
+    const FitView &vista;
+    FitStatistics actual;
+    FitStatistics mejor;
+
+    std::array<Columna, 2> columnas; // "Ajuste actual", "Mejor ajuste"
+    QLabel *aviso{};                 // the warning when the current fit is not a minimum
+    std::array<std::array<Readout *, 4>, kRows> residuos{}; // t, y, f(t), y − f(t)
+    ResidualPlot *grafica{};
+};

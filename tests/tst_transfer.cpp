@@ -1,0 +1,401 @@
+#include "test_support.h"
+
+#include "platform/picture_export.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QStringList gridTexts(const Form1 &form)
+{
+    QStringList texts;
+    for (int k = 0; k < 20; ++k)
+        texts << form.xv(k)->text() << form.yv(k)->text();
+    return texts;
+}
+
+// The first rows' texts (t then f(t)), the rest of the grid empty.
+QStringList gridOf(QStringList texts)
+{
+    while (texts.size() < 40)
+        texts << QString();
+    return texts;
+}
+
+void pasteInto(TextBox *cell, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
+}
+
+void undoIn(TextBox *cell)
+{
+    QTest::keyClick(cell, Qt::Key_Z, Qt::ControlModifier);
+}
+
+// What a file manager hands over: the file's address, dragged onto the cell
+// (which takes it) and dropped there.
+void dropOnto(TextBox *cell, const QString &path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(cell, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(4, 4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(cell, &drop);
+    QVERIFY(drop.isAccepted());
+    // The file is read once the drop has ended.
+    QCoreApplication::processEvents();
+}
+
+void choose(QWidget *control, const QString &entry)
+{
+    for (QAction *action : control->actions()) {
+        if (action->text() == entry)
+            return action->trigger();
+    }
+    QFAIL(qPrintable(control->objectName() + QStringLiteral(" has no entry ") + entry));
+}
+
+QStringList entriesHere()
+{
+    return QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+class tst_Transfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void copyThenPasteRestoresGrid_data();
+    void copyThenPasteRestoresGrid();
+    void pasteIsOneUndoStep();
+    void cellMenuPastesAndCopiesTable();
+    void droppedFile_data();
+    void droppedFile();
+    void savedChartHoldsCurveAsPaths();
+    void refusedSaveLeavesNoFile_data();
+    void refusedSaveLeavesNoFile();
+    void copiesPicturesAndFigures();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    QString previousDir;
+};
+
+void tst_Transfer::init()
+{
+    previousDir = QDir::currentPath();
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    QVERIFY(QDir::setCurrent(dir->path()));
+}
+
+void tst_Transfer::cleanup()
+{
+    QDir::setCurrent(previousDir);
+    dir.reset();
+    saveDialogHook = nullptr;
+    QLocale::setDefault(QLocale::c());
+}
+
+void tst_Transfer::copyThenPasteRestoresGrid_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("rows");
+
+    QTest::newRow("a full grid under es_ES") << kSpanish << 20;
+    QTest::newRow("three rows under C") << QLocale::c() << 3;
+}
+
+void tst_Transfer::copyThenPasteRestoresGrid()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, rows);
+
+    // Awkward numbers as the program writes them: signs, decimals, exponents.
+    auto from = makeForm(locale);
+    QStringList t, y;
+    for (int k = 0; k < rows; ++k) {
+        t << numberToText(-0.125 * k + 1e-7 * (k % 3));
+        y << numberToText(k % 2 ? 2.5e300 / (k + 1) : k + 0.001);
+    }
+    fillGrid(*from, t, y);
+    QTest::keyClick(from->yv(5), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(QGuiApplication::clipboard()->text().startsWith("t\tf(t)\n"));
+
+    auto to = makeForm(locale);
+    MessageRecorder messages;
+    pasteInto(to->xv(0), QGuiApplication::clipboard()->text());
+    QCOMPARE(gridTexts(*to), gridTexts(*from));
+    QCOMPARE(messages.texts, QStringList{});
+
+    // A selection is copied as a selection.
+    from->xv(1)->selectAll();
+    QTest::keyClick(from->xv(1), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), t.at(1));
+}
+
+void tst_Transfer::pasteIsOneUndoStep()
+{
+    auto form = makeForm();
+    fillGrid(*form, QStringList(20, "1"), QStringList(20, "2"));
+    const QStringList before = gridTexts(*form);
+    const QString rows = "t\tf(t)\n5\t6\n7\t8,50\n9\t10\n";
+
+    MessageRecorder messages;
+    pasteInto(form->yv(18), rows);
+    QCOMPARE(gridTexts(*form).mid(36), (QStringList{"5", "6", "7", "8,5"}));
+    QCOMPARE(gridTexts(*form).mid(0, 36), before.mid(0, 36));
+    QCOMPARE(messages.texts,
+             QStringList{"No se pegó 1 fila: no cabe en la tabla, que tiene 20 filas."});
+
+    // Undone from any cell, as one step; a second undo has nothing left.
+    undoIn(form->xv(0));
+    QCOMPARE(gridTexts(*form), before);
+    undoIn(form->xv(0));
+    QCOMPARE(gridTexts(*form), before);
+
+    // Typing over a pasted cell overtakes the paste: the cell's own undo
+    // still works, the paste's no longer throws the typing away.
+    pasteInto(form->xv(18), rows);
+    QTest::keyClicks(form->xv(19), "1");
+    undoIn(form->yv(18));
+    QCOMPARE(form->xv(19)->text(), QString("71"));
+    QCOMPARE(form->yv(18)->text(), QString("6"));
+    undoIn(form->xv(19));
+    QCOMPARE(form->xv(19)->text(), QString("7"));
+
+    // One field is an ordinary paste into the cell, unchecked.
+    messages.texts.clear();
+    form->xv(3)->selectAll();
+    pasteInto(form->xv(3), "abc\n");
+    QCOMPARE(form->xv(3)->text(), QString("abc"));
+    QCOMPARE(messages.texts, QStringList{});
+}
+
+void tst_Transfer::cellMenuPastesAndCopiesTable()
+{
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QGuiApplication::clipboard()->setText("1 2\n3 4");
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4),
+                            form->yv(0)->mapToGlobal(QPoint(4, 4)));
+    QCoreApplication::sendEvent(form->yv(0), &event);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QStringList entries;
+    for (const QAction *action : menu->actions())
+        entries << action->text().section('\t', 0, 0);
+    QCOMPARE(entries.last(), QString("Copiar tabla"));
+    menu->actions().at(entries.indexOf("&Pegar"))->trigger();
+    menu->close();
+    QCOMPARE(gridTexts(*form), gridOf({"1", "2", "3", "4"}));
+
+    choose(form->xv(7), "Copiar tabla");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("t\tf(t)\n1\t2\n3\t4\n"));
+}
+
+void tst_Transfer::droppedFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // "<fifo>": a named pipe
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("grid"); // the first rows afterwards, the rest empty
+    QTest::addColumn<QString>("message");
+
+    const QStringList untouched{"9", "9", "8", "8"};
+    QTest::newRow("a .csv with a heading goes in from the row dropped on")
+            << "medidas.csv" << QByteArray("t;f(t)\r\n0;1,5\r\n1;2\r\n") << 1
+            << QStringList{"9", "9", "0", "1,5", "1", "2"} << "";
+    QTest::newRow("a .tsv of full stops, saved as UTF-16")
+            << "medidas.tsv"
+            << QByteArray("\xff\xfe"
+                          "0\0.\0"
+                          "5\0\t\0"
+                          "1\0",
+                          12)
+            << 0 << QStringList{"0,5", "1", "8", "8"} << "";
+    QTest::newRow("datos.txt is restored as Recuperar restores it, unchecked")
+            << "otra/datos.txt" << QByteArray(" 1 \r\n0,5\r\nabc\r\n") << 1
+            << QStringList{"0,5", "abc"} << "";
+    QTest::newRow("a bad field refuses the whole file")
+            << "a.txt" << QByteArray("0\t1\nx\t2\n") << 0 << untouched
+            << "No se pudo pegar: el valor de t de la línea 2 («x») no es un número";
+    QTest::newRow("a named pipe is refused unopened")
+            << "tuberia.txt" << QByteArray("<fifo>") << 0 << untouched
+            << "No se pudo leer tuberia.txt: es una tubería con nombre (FIFO), no un archivo";
+    QTest::newRow("a picture is no text")
+            << "foto.png" << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 0 << untouched
+            << "No se pudo leer foto.png: no es un archivo de texto";
+}
+
+void tst_Transfer::droppedFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, row);
+    QFETCH(QStringList, grid);
+    QFETCH(QString, message);
+
+    QDir().mkdir("otra");
+    if (bytes == "<fifo>") {
+        QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0644), 0);
+    } else {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    auto form = makeForm();
+    fillGrid(*form, {"9", "8"}, {"9", "8"});
+    MessageRecorder messages;
+    dropOnto(form->xv(row), dir->filePath(name));
+    QCOMPARE(gridTexts(*form), gridOf(grid));
+    QCOMPARE(messages.texts, message.isEmpty() ? QStringList{} : QStringList{message});
+}
+
+void tst_Transfer::savedChartHoldsCurveAsPaths()
+{
+    auto form = chartView();
+    QString proposed, chosen = "grafica";
+    saveDialogHook = [&](const QString &name) {
+        proposed = name;
+        return chosen;
+    };
+    // A name without a type is a PNG, at twice the size for print.
+    choose(form->graf, "Guardar imagen…");
+    QCOMPARE(QFileInfo(proposed).fileName(), QString("grafica.png"));
+    QCOMPARE(QImage("grafica.png").size(), form->imagenGrafica().size * 2);
+
+    chosen = "grafica.svg";
+    choose(form->graf, "Guardar imagen…");
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader svg(&file);
+    QStringList fills{"none"}; // the fill in force, by nesting
+    QStringList texts;
+    int curveDots = 0, pointDots = 0, images = 0;
+    while (!svg.atEnd()) {
+        svg.readNext();
+        if (svg.isEndElement() && svg.name() == QLatin1String("g"))
+            fills.removeLast();
+        if (!svg.isStartElement())
+            continue;
+        const auto attributes = svg.attributes();
+        const QString fill = attributes.hasAttribute("fill") ? attributes.value("fill").toString()
+                                                             : fills.last();
+        const int marks = int(attributes.value("d").count(u'M'));
+        if (svg.name() == QLatin1String("g"))
+            fills << fill;
+        images += svg.name() == QLatin1String("image") ? 1 : 0;
+        curveDots += svg.name() == QLatin1String("path") && fill == "#800000" ? marks : 0;
+        pointDots += svg.name() == QLatin1String("path") && fill == "#000080" ? marks : 0;
+        if (svg.name() == QLatin1String("text"))
+            texts << svg.readElementText();
+    }
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+    QCOMPARE(images, 0);
+    // Every one of the 161 samples lies in the box under the start values.
+    QCOMPARE(curveDots, 161);
+    QCOMPARE(pointDots, 2);
+    texts.sort();
+    QCOMPARE(texts, (QStringList{"-5", "0", "0", "10", "15"}));
+}
+
+void tst_Transfer::refusedSaveLeavesNoFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("old"); // what the name held before, if anything
+    QTest::addColumn<bool>("diskFull");
+
+    QTest::newRow("a full disk leaves nothing") << "grafica.png" << QByteArray() << true;
+    QTest::newRow("a full disk leaves the old file whole")
+            << "grafica.svg" << QByteArray("<svg/>") << true;
+    QTest::newRow("a folder that does not exist") << "nada/grafica.svg" << QByteArray() << false;
+}
+
+void tst_Transfer::refusedSaveLeavesNoFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, old);
+    QFETCH(bool, diskFull);
+
+    if (!old.isEmpty()) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    const QStringList before = entriesHere();
+    auto form = chartView();
+    MessageRecorder messages;
+    saveDialogHook = [&](const QString &) { return name; };
+
+    // A file size limit stops the write part-way whoever runs the test; the
+    // signal it raises is ignored so the write just reports the error.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = diskFull ? 64 : saved.rlim_cur;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    choose(form->graf, "Guardar imagen…");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(messages.texts.size(), 1);
+    QVERIFY2(messages.texts.first().startsWith("No se pudo guardar la imagen: "),
+             qPrintable(messages.texts.first()));
+    QCOMPARE(entriesHere(), before);
+    if (!old.isEmpty()) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+    }
+}
+
+void tst_Transfer::copiesPicturesAndFigures()
+{
+    auto form = chartView(); // the points (0; 2,5) and (1; 2)
+    choose(form->graf, "Copiar imagen");
+    const QByteArray png = QGuiApplication::clipboard()->mimeData()->data("image/png");
+    QCOMPARE(QImage::fromData(png).size(), form->imagenGrafica().size);
+
+    choose(form->Label6, "Copiar resultados");
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QStringList names, values;
+    for (const QString &line : lines)
+        names << line.section('\t', 0, 0), values << line.section('\t', 1);
+    QCOMPARE(names,
+             (QStringList{"a", "c", "t0", "Paso", "Error Cuadrático", "Error normalizado (%)",
+                          "dE/da", "dE/dc", "dE/dt0"}));
+    QCOMPARE(values.mid(0, 4), (QStringList{"5", "1", "0", "0,001"}));
+    // f(0) = 2.5 fits the first point; the second is off by r = f(1) - 2.
+    const double f1 = 5 / (1 + std::exp(-1.0));
+    const double r = f1 - 2;
+    QCOMPARE_NEAR(textToNumber(values.at(4)), r * r);
+    QCOMPARE_NEAR(textToNumber(values.at(5)), std::sqrt(r * r / 2) / 2.25 * 100);
+    QCOMPARE_NEAR(textToNumber(values.at(6)), 2 * r * f1 / 5);
+}
+
+QTEST_MAIN(tst_Transfer)
+#include "tst_transfer.moc"
