@@ -2,8 +2,11 @@
 // platform, held against a plain loop doing the same arithmetic.
 
 #include "platform/message_box.h"
+#include "map/error_map.h"
+#include "map/map_plot.h"
 #include "numeric/best_fit.h"
 #include "numeric/descent.h"
+#include "numeric/error_surface.h"
 #include "numeric/fit_statistics.h"
 #include "numeric/vector_state.h"
 #include "report/informe_ajuste.h"
@@ -11,6 +14,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QPushButton>
 
 #include <benchmark/benchmark.h>
 
@@ -33,20 +37,21 @@ double sampleY(int k)
     return 8.0 / (1.0 + std::exp(-0.9 * (k - 6.0))) + perturbation;
 }
 
-// Destroyed at the end of main, while the application object still exists.
-std::unique_ptr<Form1> ventana;
+// Shared by the benchmarks, and destroyed before the application object (the
+// error map's window cannot outlive it).
+std::unique_ptr<Form1> sharedForm;
 
 Form1 &chartForm()
 {
-    if (!ventana) {
-        ventana = std::make_unique<Form1>();
+    if (!sharedForm) {
+        sharedForm = std::make_unique<Form1>();
         for (int k = 0; k < 20; ++k) {
-            ventana->xv(k)->setText(QLocale().toString(k));
-            ventana->yv(k)->setText(QLocale().toString(sampleY(k), 'g', 6));
+            sharedForm->xv(k)->setText(QLocale().toString(k));
+            sharedForm->yv(k)->setText(QLocale().toString(sampleY(k), 'g', 6));
         }
-        ventana->Command5_Click();
+        sharedForm->Command5_Click();
     }
-    return *ventana;
+    return *sharedForm;
 }
 
 // Back to the start parameters and a fresh evaluation, so every run of a
@@ -149,12 +154,14 @@ BENCHMARK(BM_ReferenceKernel)->Arg(10000)->Unit(benchmark::kMillisecond);
 // same number of steps, so that the ratio compares the two under the same
 // conditions of the moment: this machine's speed drifts from run to run.
 void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps,
-                    bool verMejor = false, bool informe = false)
+                    bool verMejor = false, bool informe = false, bool mapa = false)
 {
     Form1 &form = chartForm();
     form.verMejor->setValue(verMejor);
     if (informe)
         form.verInforme_Click();
+    if (mapa)
+        form.verMapa->click();
     double handlerSeconds = 0;
     double kernelSeconds = 0;
     for (auto _ : state) {
@@ -173,6 +180,8 @@ void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps
     state.counters["vs_reference"] = kernelSeconds > 0 ? handlerSeconds / kernelSeconds : 0;
     if (form.informe)
         form.informe->close();
+    if (form.mapa)
+        form.mapa->close();
 }
 
 void BM_paso4_Click(benchmark::State &state)
@@ -272,6 +281,59 @@ void BM_BestFit(benchmark::State &state)
     }
 }
 BENCHMARK(BM_BestFit)->Unit(benchmark::kMicrosecond);
+
+// "10000 pasos" with the error map open: the map reads the state once, at the
+// end, and its surface stays as it was (the paint waits for the event loop and
+// is timed in BM_mapaActualizar).
+void BM_paso4_Click_mapa(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso4_Click, 10000, false, false, true);
+}
+BENCHMARK(BM_paso4_Click_mapa)->Unit(benchmark::kMillisecond);
+
+// The error surface over the twenty points on a 256 x 256 grid around the
+// valley, a free: what the map computes when the points, the held set, a held
+// value or the framing change.
+void BM_errorSurface(benchmark::State &state)
+{
+    double t[21]{}, y[21]{};
+    for (int k = 0; k < 20; ++k) {
+        t[k] = k;
+        y[k] = sampleY(k);
+    }
+    const SurfaceGrid grid{0.2, 1.6, -1, 8, 256, 256};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(errorSurface(grid, 5, {}, {t, y, 20}).data());
+}
+BENCHMARK(BM_errorSurface)->Unit(benchmark::kMillisecond);
+
+// What the open map does after a step or a batch: its slot (the path, the
+// marker, the best fit and the readout, the surface left as it is) and one
+// paint, after a 10000-step batch has filled the history's columns. Timed in
+// the CPU time of this thread: Qt's raster engine hands large blits to a pool
+// of threads, whose waking up on a busy machine is not the map's cost.
+void BM_mapaActualizar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.verMapa->click();
+    form.paso4_Click();
+    MapPlot &plano = *form.mapa->plano;
+    QImage image(plano.size() * plano.devicePixelRatioF(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(plano.devicePixelRatioF());
+    plano.render(&image); // the background, drawn once per surface
+    const int computed = plano.surfacesComputed();
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        form.mapa->actualizar();
+        plano.render(&image);
+        state.SetIterationTime(cpuSeconds() - start);
+    }
+    if (plano.surfacesComputed() != computed)
+        state.SkipWithError("the surface was computed again");
+    form.mapa->close();
+}
+BENCHMARK(BM_mapaActualizar)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The report's statistics on twenty points, both columns: the current
 // parameters and the best fit (solved once, outside the loop, as the window
@@ -450,6 +512,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ventana.reset();
+    sharedForm.reset();
     return 0;
 }

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Renders the README's pictures of the window after a fit: docs/chart-view.png
-# at scale 1 and docs/chart-view@2x.png at scale 2 (QT_SCALE_FACTOR=2), and of
-# the fit report opened there: docs/informe.png and docs/informe@2x.png.
+# at scale 1 and docs/chart-view@2x.png at scale 2 (QT_SCALE_FACTOR=2), of
+# the fit report opened there: docs/informe.png and docs/informe@2x.png, and of
+# the error map after the same fit: docs/error-map.png and docs/error-map@2x.png.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 cd "$root"
 cmake --preset release >/dev/null
-cmake --build --preset release --target ajuste_screenshot
+cmake --build --preset release --target ajuste_screenshot ajuste_map_screenshot
 export QT_QPA_PLATFORM=offscreen
 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view.png" "$root/docs/informe.png"
 QT_SCALE_FACTOR=2 "$root/build/tools/ajuste_screenshot" "$root/docs/chart-view@2x.png" \
     "$root/docs/informe@2x.png"
-echo "wrote docs/chart-view.png, docs/informe.png and their @2x versions"
+"$root/build/tools/ajuste_map_screenshot" "$root/docs/error-map.png"
+QT_SCALE_FACTOR=2 "$root/build/tools/ajuste_map_screenshot" "$root/docs/error-map@2x.png"
+echo "wrote docs/chart-view.png, docs/informe.png, docs/error-map.png and their @2x versions"

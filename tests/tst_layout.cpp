@@ -109,7 +109,7 @@ private slots:
         for (int k = 0; k < 40; ++k)
             expected << (k < 20 ? f.xv(k) : f.yv(k - 20));
         expected << f.Check1 << f.Check2 << f.Check3 << f.label9 << f.label10 << f.Command1
-                 << f.Recuperar << f.verMejor << f.verInforme;
+                 << f.Recuperar << f.verMejor << f.verMapa << f.verInforme;
         // One turn of the focus chain; the labels never take the focus.
         QList<QWidget *> chain;
         QWidget *widget = f.graf;
@@ -162,7 +162,7 @@ private slots:
         for (int k = 0; k < 20; ++k)
             shown << form->xv(k) << form->yv(k);
         const QList<QWidget *> controls = form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(controls.size(), 39 + 40 + 14);
+        QCOMPARE(controls.size(), 39 + 40 + 15);
         for (QWidget *control : controls)
             QVERIFY2(control->isHidden() != shown.contains(control),
                      qPrintable(QStringLiteral("at %1, %2").arg(control->x()).arg(control->y())));

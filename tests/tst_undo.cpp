@@ -93,6 +93,8 @@ private slots:
         QTest::newRow("a beyond its bar") << QStringLiteral("Lval") << QStringLiteral("25") << 0;
         QTest::newRow("c beyond its bar, which goes on")
                 << QStringLiteral("Cval") << QStringLiteral("9") << 0;
+        QTest::newRow("a start on the map beyond the bar of t0")
+                << QStringLiteral("mapa") << QStringLiteral("25") << 0;
     }
     void undoAfterARecoveryBringsBackTheParametersBeforeTheFault()
     {
@@ -104,12 +106,16 @@ private slots:
         form->paso3->click();
         const QStringList before = seen(*form).mid(0, 6);
 
-        auto *edit = control<TextBox>(*form, box);
-        edit->setText(typed);
-        if (steps == 0)
-            QTest::keyClick(edit, Qt::Key_Return);
-        else
-            stepButton(*form, steps)->click();
+        if (box == QStringLiteral("mapa")) {
+            form->mapa_Click(0.9, textToNumber(typed));
+        } else {
+            auto *edit = control<TextBox>(*form, box);
+            edit->setText(typed);
+            if (steps == 0)
+                QTest::keyClick(edit, Qt::Key_Return);
+            else
+                stepButton(*form, steps)->click();
+        }
         QCOMPARE(messages.texts, QStringList{"Desbordamiento"});
         QCOMPARE(form->Lval->text(), QStringLiteral("5"));
         QCOMPARE(form->accionDeshacer->text(), QStringLiteral("Deshacer Desbordamiento"));

@@ -42,3 +42,7 @@ struct BarMapping
 inline constexpr BarMapping kBarA{-100, 100, 10, 10}; // a from 0 to 20
 inline constexpr BarMapping kBarC{-60, 60, 10, 0};    // c from -6 to 6
 inline constexpr BarMapping kBarT0{-100, 100, 5, 0};  // t0 from -20 to 20
+
+// Significant digits of a start chosen on the error map, and of the a that
+// goes with it: the boxes then show "0,8123" rather than seventeen digits.
+inline constexpr int kMapDigits = 4;

@@ -46,6 +46,8 @@
 //              copied and dropped as text.
 //   report/    the fit report, a window of its own that this one opens
 //              (verInforme_Click) and connects to estadoCambiado.
+//   map/       the error map, a window of its own that this one opens
+//              (verMapa_Click) and connects to estadoCambiado.
 // Member functions are defined in the folder of their subsystem.
 
 #include "fit/constants.h"
@@ -72,6 +74,7 @@
 
 class QAction;
 class InformeAjuste;
+class MapaError;
 class QLabel;
 class QPushButton;
 
@@ -158,12 +161,14 @@ public:
     QLabel *rotuloPasoMaximo{}; // caption "Paso máximo estable"
     Readout *pasoMaximo{};      // largest stable step size, 2 / λmax at the best fit
     ErrorHistory historia;      // what historial draws: the steps' errors in bounded memory
+    QPushButton *verMapa{};     // "Mapa del error…": opens the map of E over c and t0
+    MapaError *mapa{};          // the map's window, made when first opened
     QPushButton *verInforme{};  // "Informe del ajuste…": opens the fit report or raises it
     InformeAjuste *informe{};   // the fit report, a window of its own made on first use
 
     // The chart view's controls in the order the program shows and hides them;
-    // the panel's 14 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 14> chartBlock1;
+    // the panel's 15 close the first block, which the recovery shows too.
+    std::array<QWidget *, 19 + 15> chartBlock1;
     std::array<QWidget *, 14> chartBlock2;
 
     // ---- Undo and redo of the chart view's actions
@@ -224,6 +229,7 @@ public:
     void Lval_LostFocus();
     void Cval_LostFocus();
     void Tval_LostFocus();
+    void mapa_Click(double cMapa, double t0Mapa);
 
     // ---- Error figures, descent and recovery (the arithmetic is in numeric/)
     void evaluar();
@@ -253,8 +259,9 @@ public:
     void copiarTabla();
     void soltarArchivo(int fila, TextBox *celda, const QString &ruta);
 
-    // ---- Panel: error history and best fit
+    // ---- Panel: error history, best fit, and the buttons of the map and the report
     void verMejor_Click();
+    void verMapa_Click();
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
     void verInforme_Click();

@@ -174,6 +174,8 @@ void nameControls(Form1 &f)
             {f.Text1, f.Label3->text(), QStringLiteral("Tamaño del paso del descenso")},
             {f.label9, f.Label4->text(), {}},
             {f.label10, f.Label5->text(), {}},
+            {f.verMapa, QStringLiteral("Mapa del error"),
+             QStringLiteral("Abre el mapa del error sobre c y t0, con el recorrido del descenso.")},
     };
     for (const auto &[control, name, description] : named)
         setAccessibleTexts(control, name, description);
@@ -319,6 +321,8 @@ void Form1::crearControles()
          mejorError);
     fila(QStringLiteral("pasoMaximo"), QStringLiteral("Paso máximo estable"), 9240,
          rotuloPasoMaximo, pasoMaximo);
+    verMapa = b.button(QStringLiteral("verMapa"), QStringLiteral("Mapa del error…"), 5520, 9720,
+                       2415, 375, 80);
     verInforme = b.button(QStringLiteral("verInforme"), QStringLiteral("Informe del ajuste…"), 8160,
                           9720, 2415, 375, 81);
 
@@ -335,7 +339,7 @@ void Form1::crearControles()
                    // The panel.
                    tituloHistorial, historial, verMejor, rotuloMejorA, mejorA, rotuloMejorC, mejorC,
                    rotuloMejorT0, mejorT0, rotuloMejorError, mejorError, rotuloPasoMaximo,
-                   pasoMaximo, verInforme};
+                   pasoMaximo, verMapa, verInforme};
     chartBlock2 = {Label14, Check1, Check2, Check3, LSCR,     Lval,     CSCR,
                    Cval,    TSCR,   Tval,   Para,   Picture1, Picture2, Picture3};
 }
@@ -362,6 +366,8 @@ void Form1::conectarEventos()
             [this] { raiseEvent([this] { Check2_Click(); }); });
     connect(Check3, &QCheckBox::stateChanged, this,
             [this] { raiseEvent([this] { Check3_Click(); }); });
+    connect(verMapa, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { verMapa_Click(); }); });
     // Views depend on which parameters are held: they follow a change of the
     // boxes at once, while the descent reads them at its next evaluation.
     for (CheckBox *box : {Check1, Check2, Check3})

@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "map/error_map.h"
 #include "platform/number_text.h"
 #include "report/informe_ajuste.h"
 
@@ -14,6 +15,21 @@
 void Form1::verMejor_Click()
 {
     actualizarPanel();
+}
+
+// The map is made when first asked for and kept, hidden when closed, for the
+// rest of the run; it follows every change of the fit while it is shown, and a
+// start chosen on it goes through mapa_Click.
+void Form1::verMapa_Click()
+{
+    if (!mapa) {
+        mapa = new MapaError(vista(), this);
+        connect(this, &Form1::estadoCambiado, mapa, &MapaError::actualizar);
+        connect(mapa, &MapaError::puntoElegido, this, [this](double cMapa, double t0Mapa) {
+            raiseEvent([=, this] { mapa_Click(cMapa, t0Mapa); });
+        });
+    }
+    mapa->abrir();
 }
 
 void Form1::reiniciarHistorial()

@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "numeric/error_surface.h"
 #include "platform/number_text.h"
 
 // Each of a, c and t0 has a scroll bar and a text box. The three members share
@@ -101,4 +102,36 @@ void Form1::Cval_LostFocus()
 void Form1::Tval_LostFocus()
 {
     confirmarCaja(t0, TSCR, Tval, kBarT0, QStringLiteral("t0"), false);
+}
+
+// A click on the error map: the start it chooses, committed as if its values
+// had been typed into the boxes. A held parameter keeps its value; a free a
+// takes the a that makes E least at the chosen c and t0, so the figures then
+// show the E the map showed there (where there is none, a keeps its value and
+// the evaluation faults). The boxes and bars take the values, a position
+// beyond a bar's range being a fault; a new start restarts the error history.
+// In the data view, where the boxes cannot be typed into, a click does nothing.
+void Form1::mapa_Click(double cMapa, double t0Mapa)
+{
+    if (ocupado || modoDatos)
+        return;
+    ocupado = true;
+    const Accion accion(*this, QStringLiteral("inicio en el mapa"));
+    enRecuperacion([&] {
+        const Held held = fijados();
+        Parameters p = parametros();
+        if (!held.c)
+            p.c = cMapa;
+        if (!held.t0)
+            p.t0 = t0Mapa;
+        if (!held.a) {
+            if (const std::optional<double> best = optimalA(p.c, p.t0, puntos()))
+                p.a = roundToDigits(*best, kMapDigits);
+        }
+        if (p.a != a || p.c != c || p.t0 != t0)
+            reiniciarHistorial();
+        guardarParametros(p);
+        publicarParametros();
+        pintar();
+    });
 }

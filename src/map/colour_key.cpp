@@ -1,0 +1,109 @@
+#include "map/colour_key.h"
+
+#include "platform/number_text.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Eleven evenly spaced colours of the viridis scale, joined by straight lines
+// in RGB: close enough to the full table that no step shows.
+constexpr QRgb kAnchors[] = {0x440154, 0x482576, 0x414487, 0x35608d, 0x2a788e, 0x21908c,
+                             0x22a884, 0x43bf71, 0x7ad151, 0xbbdf27, 0xfde725};
+constexpr int kSteps = int(std::size(kAnchors)) - 1;
+
+constexpr int kBarWidth = 16; // pixels
+constexpr int kTick = 3;
+
+QString decadeText(int decade)
+{
+    return numberToText(std::pow(10.0, decade));
+}
+
+} // namespace
+
+QRgb mapColour(double share)
+{
+    const double at = std::clamp(std::isnan(share) ? 0.0 : share, 0.0, 1.0) * kSteps;
+    const int k = std::min(int(at), kSteps - 1);
+    const double w = at - k;
+    auto mix = [w](int from, int to) { return int(std::lround(from + w * (to - from))); };
+    const QRgb l = kAnchors[k], r = kAnchors[k + 1];
+    return qRgb(mix(qRed(l), qRed(r)), mix(qGreen(l), qGreen(r)), mix(qBlue(l), qBlue(r)));
+}
+
+ColourKey::ColourKey(QWidget *parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+}
+
+void ColourKey::setDecades(int lowDecade, int highDecade)
+{
+    if (lowDecade == low && highDecade == high)
+        return;
+    low = lowDecade;
+    high = std::max(highDecade, lowDecade + 1);
+    update();
+}
+
+// Room for the longest label the scale can write ("1E-100") and for the
+// grey swatch's word.
+QSize ColourKey::sizeHint() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int labels = std::max(metrics.horizontalAdvance(QStringLiteral("1E-100")),
+                                metrics.horizontalAdvance(QStringLiteral("sin valor")));
+    return {8 + kBarWidth + kTick + 4 + labels + 6, 200};
+}
+
+QSize ColourKey::minimumSizeHint() const
+{
+    return {sizeHint().width(), 120};
+}
+
+// The bar leaves room above for the title and its top label, and below for
+// its bottom label and the grey swatch.
+QRect ColourKey::barArea() const
+{
+    const int text = fontMetrics().height();
+    return QRect(8, 2 * text, kBarWidth, std::max(10, height() - 5 * text));
+}
+
+void ColourKey::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect bar = barArea();
+    const int text = fontMetrics().height();
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(0, 0, width(), text), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("E"));
+
+    // One row of colour per device pixel, so the bar is as smooth as the screen.
+    const qreal ratio = devicePixelRatioF();
+    const int rows = std::max(1, int(std::lround(bar.height() * ratio)));
+    QImage scale(1, rows, QImage::Format_RGB32);
+    for (int row = 0; row < rows; ++row)
+        scale.setPixel(0, row, mapColour(1.0 - (row + 0.5) / rows));
+    painter.drawImage(QRectF(bar), scale);
+    painter.drawRect(bar.adjusted(0, 0, -1, -1));
+
+    const int decades = high - low;
+    const int every = std::max(1, int(std::ceil(double(decades) * (text + 2) / bar.height())));
+    for (int decade = low; decade <= high; decade += every) {
+        const double share = double(decade - low) / decades;
+        const int y = int(std::lround(bar.bottom() - share * (bar.height() - 1)));
+        painter.drawLine(bar.right() + 1, y, bar.right() + kTick, y);
+        const QRect label(bar.right() + kTick + 4, y - text / 2, width() - bar.right(), text);
+        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, decadeText(decade));
+    }
+
+    const QRect swatch(bar.left(), bar.bottom() + text + 6, kBarWidth, text - 2);
+    painter.fillRect(swatch, QColor(kNoValueColour));
+    painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+    painter.drawText(QRect(swatch.right() + kTick + 4, swatch.top() - 1, width(), text),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("sin valor"));
+}

@@ -1,0 +1,165 @@
+#include "map/error_map.h"
+
+#include "fit/constants.h"
+#include "map/colour_key.h"
+#include "map/map_plot.h"
+#include "numeric/error_surface.h"
+#include "platform/accessibility.h"
+#include "platform/number_text.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+#include <exception>
+
+namespace {
+
+Points pointsOf(const FitState &state)
+{
+    return {state.x.items, state.y.items, state.n};
+}
+
+QString valueText(double value)
+{
+    return std::isfinite(value) ? numberToText(roundToDigits(value, kMapDigits))
+                                : QStringLiteral("sin valor");
+}
+
+} // namespace
+
+MapaError::MapaError(const FitView &vista, QWidget *parent)
+    : QWidget(parent, Qt::Window), vista(vista)
+{
+    setObjectName(QStringLiteral("mapaError"));
+    setWindowTitle(QStringLiteral("Mapa del error"));
+    plano = new MapPlot(vista, this);
+    plano->setObjectName(QStringLiteral("plano"));
+    escala = new ColourKey(this);
+    escala->setObjectName(QStringLiteral("escala"));
+    lectura = new QLabel(this);
+    lectura->setObjectName(QStringLiteral("lectura"));
+    lectura->setTextFormat(Qt::PlainText);
+    lectura->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    encuadrar = new QPushButton(QStringLiteral("Encuadrar"), this);
+    encuadrar->setObjectName(QStringLiteral("encuadrar"));
+    encuadrar->setAutoDefault(false);
+
+    auto *arriba = new QHBoxLayout;
+    arriba->addWidget(plano, 1);
+    arriba->addWidget(escala);
+    auto *abajo = new QHBoxLayout;
+    abajo->addWidget(lectura, 1);
+    abajo->addWidget(encuadrar);
+    auto *todo = new QVBoxLayout(this);
+    todo->addLayout(arriba, 1);
+    todo->addLayout(abajo);
+
+    setAccessibleTexts(this, QStringLiteral("Mapa del error"),
+                       QStringLiteral("El logaritmo del error cuadrático sobre c y t0, con el "
+                                      "recorrido del descenso y el mejor ajuste."));
+    setAccessibleTexts(plano, QStringLiteral("Mapa del error sobre c y t0"), QString());
+    setAccessibleTexts(escala, QStringLiteral("Escala de colores del error"), QString());
+    setAccessibleTexts(encuadrar, encuadrar->text(),
+                       QStringLiteral("Vuelve a encuadrar el recorrido, el punto actual y el "
+                                      "mejor ajuste."));
+
+    connect(encuadrar, &QPushButton::clicked, plano, &MapPlot::encuadrar);
+    connect(plano, &MapPlot::puntoElegido, this, &MapaError::puntoElegido);
+    connect(plano, &MapPlot::superficieNueva, this, [this] {
+        escala->setDecades(plano->lowDecade(), plano->highDecade());
+        escribirLectura();
+    });
+    connect(plano, &MapPlot::punteroSobre, this, [this](double c, double t0) {
+        puntero = QPointF(c, t0);
+        escribirLectura();
+    });
+    connect(plano, &MapPlot::punteroFuera, this, [this] {
+        puntero.reset();
+        escribirLectura();
+    });
+}
+
+void MapaError::abrir()
+{
+    if (!isVisible()) {
+        // The first time at the size that gives the map its 480 × 480 pixels,
+        // which may exceed what Qt gives a new window on a small screen.
+        if (geometria.isEmpty())
+            resize(sizeHint());
+        else
+            restoreGeometry(geometria);
+        show();
+        plano->actualizar(true);
+        actualizar();
+    }
+    raise();
+    activateWindow();
+}
+
+void MapaError::actualizar() noexcept
+{
+    if (!isVisible())
+        return;
+    try {
+        plano->actualizar();
+        escribirLectura();
+        describir();
+    } catch (const std::exception &) {
+        // Only an allocation can fail here; the window then keeps what it showed.
+    }
+}
+
+// "a óptimo en cada punto" or "a = 8,05 (fijo)", then the point under the
+// pointer with the E the map shows there (and a* when a is free): the values a
+// click there would commit.
+void MapaError::escribirLectura()
+{
+    const FitState &state = vista.state();
+    const Held held = vista.held();
+    QString text = held.a ? QStringLiteral("a = %1 (fijo)").arg(valueText(state.a))
+                          : QStringLiteral("a óptimo en cada punto");
+    if (puntero) {
+        const double c = puntero->x(), t0 = puntero->y();
+        text += QStringLiteral(".   c = %1;  t0 = %2").arg(numberToText(c), numberToText(t0));
+        const double E = mapError(state.a, c, t0, held, pointsOf(state));
+        const std::optional<double> best = optimalA(c, t0, pointsOf(state));
+        if (!held.a && std::isfinite(E) && best)
+            text += QStringLiteral(";  a = %1").arg(valueText(*best));
+        text += QStringLiteral(";  E = %1").arg(valueText(E));
+    }
+    lectura->setText(text);
+}
+
+// The current point and its E, for a screen reader.
+void MapaError::describir()
+{
+    const FitState &state = vista.state();
+    const Held held = vista.held();
+    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, pointsOf(state));
+    plano->setAccessibleDescription(
+            QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3.")
+                    .arg(numberToText(state.c), numberToText(state.t0), valueText(E)));
+    escala->setAccessibleDescription(
+            QStringLiteral("De %1 a %2, una década por línea de nivel.")
+                    .arg(numberToText(std::pow(10.0, escala->lowDecade())),
+                         numberToText(std::pow(10.0, escala->highDecade()))));
+}
+
+void MapaError::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MapaError::closeEvent(QCloseEvent *event)
+{
+    geometria = saveGeometry();
+    event->accept();
+}

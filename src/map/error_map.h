@@ -1,0 +1,56 @@
+#pragma once
+
+#include "fit/fit_view.h"
+
+#include <QByteArray>
+#include <QPointF>
+#include <QWidget>
+
+#include <optional>
+
+class ColourKey;
+class MapPlot;
+class QLabel;
+class QPushButton;
+
+// "Mapa del error": a window of its own, beside the main one, with log10 E
+// over the plane of c and t0 for the points in use, the descent's path on it
+// and the best fit. It only reads the fit through `vista` and redraws on
+// actualizar; a click on the map asks for a start there by puntoElegido,
+// which the main window handles as it handles a typed value. Esc or the close
+// button hide it; opened again, it comes back with the size and place it had.
+class MapaError : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `parent` is the main window: the map is a window of its own that goes
+    // when the main window goes.
+    MapaError(const FitView &vista, QWidget *parent);
+
+    // Shows the window, framed afresh, or raises it when it is open.
+    void abrir();
+    // Reads the fit again; does nothing while the window is hidden. Never throws.
+    void actualizar() noexcept;
+
+    MapPlot *plano{};
+    ColourKey *escala{};
+    QLabel *lectura{}; // what the map shows, and the point and E under the pointer
+    QPushButton *encuadrar{};
+
+signals:
+    // A start chosen on the map, rounded to its resolution.
+    void puntoElegido(double c, double t0);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void escribirLectura();
+    void describir();
+
+    const FitView &vista;
+    std::optional<QPointF> puntero; // (c, t0) under the pointer
+    QByteArray geometria;           // size and place when last closed
+};

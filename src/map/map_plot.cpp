@@ -1,0 +1,580 @@
+#include "map/map_plot.h"
+
+#include "fit/constants.h"
+#include "map/colour_key.h"
+#include "platform/number_text.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+constexpr int kMaxCells = 256; // a side of the surface's grid, at most
+constexpr int kTick = 4;       // pixels
+constexpr double kMargin = 0.15;
+constexpr double kZoomPerNotch = 0.8;
+// The smallest framing: a ten-thousandth of a bar's range across.
+constexpr double kSmallestShare = 1e-4;
+
+const MapFrame kWhole{kBarC.lowest(), kBarC.highest(), kBarT0.lowest(), kBarT0.highest()};
+
+// One side of a framing, no wider than its bar's range nor narrower than the
+// smallest framing, moved inside the range.
+void fitSide(double &lowSide, double &highSide, double lowest, double highest)
+{
+    const double whole = highest - lowest;
+    double span = std::clamp(highSide - lowSide, whole * kSmallestShare, whole);
+    double centre = (lowSide + highSide) / 2;
+    if (!std::isfinite(centre))
+        centre = (lowest + highest) / 2;
+    lowSide = std::clamp(centre - span / 2, lowest, highest - span);
+    highSide = lowSide + span;
+}
+
+MapFrame withinBars(MapFrame frame)
+{
+    fitSide(frame.cLow, frame.cHigh, kWhole.cLow, kWhole.cHigh);
+    fitSide(frame.t0Low, frame.t0High, kWhole.t0Low, kWhole.t0High);
+    return frame;
+}
+
+// The points' t and y as the numeric core takes them.
+Points pointsOf(const FitState &state)
+{
+    return {state.x.items, state.y.items, state.n};
+}
+
+// Tick steps of 1, 2 or 5 times a power of ten, about every `pixels` pixels.
+struct Ticks
+{
+    double step;
+    int exponent; // of the power of ten the step is a multiple of
+};
+
+Ticks ticksFor(double span, int length, int pixels)
+{
+    const double rough = span / std::max(1.0, double(length) / pixels);
+    int exponent = int(std::floor(std::log10(rough)));
+    const double unit = std::pow(10.0, exponent);
+    double step = unit;
+    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * unit;
+        if (step >= rough)
+            break;
+    }
+    if (step >= 10 * unit)
+        ++exponent;
+    return {step, exponent};
+}
+
+QString tickText(double value, const Ticks &ticks)
+{
+    return numberToText(roundToDecade(value, ticks.exponent));
+}
+
+} // namespace
+
+MapFrame frameAround(const std::vector<QPointF> &points)
+{
+    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, tLow = HUGE_VAL, tHigh = -HUGE_VAL;
+    for (const QPointF &point : points) {
+        if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
+            continue;
+        cLow = std::min(cLow, point.x());
+        cHigh = std::max(cHigh, point.x());
+        tLow = std::min(tLow, point.y());
+        tHigh = std::max(tHigh, point.y());
+    }
+    if (cLow > cHigh)
+        return kWhole;
+    // Clamped first, so that a best fit beyond a bar does not stretch the framing.
+    auto side = [](double &lowSide, double &highSide, double lowest, double highest) {
+        lowSide = std::clamp(lowSide, lowest, highest);
+        highSide = std::clamp(highSide, lowest, highest);
+        const double least = (highest - lowest) / 12;
+        const double span = std::max(highSide - lowSide, least) * (1 + 2 * kMargin);
+        const double centre = (lowSide + highSide) / 2;
+        lowSide = centre - span / 2;
+        highSide = centre + span / 2;
+    };
+    side(cLow, cHigh, kWhole.cLow, kWhole.cHigh);
+    side(tLow, tHigh, kWhole.t0Low, kWhole.t0High);
+    return withinBars({cLow, cHigh, tLow, tHigh});
+}
+
+MapPlot::MapPlot(const FitView &vista, QWidget *parent) : QWidget(parent), vista(vista)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setCursor(Qt::CrossCursor);
+    marco = kWhole;
+    medirMargenes();
+}
+
+// Fixed margins, so that the plot's size does not depend on the labels of
+// the moment: room on the left for a label such as "-12,3456", below for a
+// row of labels and the name of the axis, above for the name of the other.
+// Measured once per font: every point drawn asks for the plot's area.
+void MapPlot::medirMargenes()
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int text = metrics.height();
+    margenes = QMargins(metrics.horizontalAdvance(QStringLiteral("-00,00000")) + kTick + 6,
+                        text + 6, 12, 2 * text + kTick + 8);
+}
+
+QRect MapPlot::plotArea() const
+{
+    return rect().marginsRemoved(margenes);
+}
+
+void MapPlot::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        medirMargenes();
+        fondoValido = false;
+        updateGeometry();
+    }
+    QWidget::changeEvent(event);
+}
+
+QSize MapPlot::sizeHint() const
+{
+    return QSize(480, 480).grownBy(margenes);
+}
+
+QSize MapPlot::minimumSizeHint() const
+{
+    return QSize(120, 120).grownBy(margenes);
+}
+
+QPointF MapPlot::position(double c, double t0) const
+{
+    const QRectF area = plotArea();
+    return {area.left() + (c - marco.cLow) / (marco.cHigh - marco.cLow) * area.width(),
+            area.top() + (marco.t0High - t0) / (marco.t0High - marco.t0Low) * area.height()};
+}
+
+QPointF MapPlot::pointAt(QPointF pixel) const
+{
+    const QRectF area = plotArea();
+    return {marco.cLow + (pixel.x() - area.left()) / area.width() * (marco.cHigh - marco.cLow),
+            marco.t0High - (pixel.y() - area.top()) / area.height() * (marco.t0High - marco.t0Low)};
+}
+
+QPointF MapPlot::rounded(QPointF point) const
+{
+    const QRect area = plotArea();
+    auto round = [](double value, double pixel) {
+        int exponent = int(std::floor(std::log10(pixel)));
+        if (value != 0)
+            exponent = std::min(exponent,
+                                int(std::floor(std::log10(std::fabs(value)))) - (kMapDigits - 1));
+        return roundToDecade(value, exponent);
+    };
+    return {round(point.x(), (marco.cHigh - marco.cLow) / std::max(1, area.width())),
+            round(point.y(), (marco.t0High - marco.t0Low) / std::max(1, area.height()))};
+}
+
+void MapPlot::setFrame(const MapFrame &frame)
+{
+    const MapFrame fitted = withinBars(frame);
+    if (fitted == marco)
+        return;
+    marco = fitted;
+    calcularSuperficie();
+    update();
+}
+
+void MapPlot::encuadrar()
+{
+    std::vector<QPointF> points;
+    for (const ErrorHistory::Column &column : vista.history().columns()) {
+        points.emplace_back(column.from.c, column.from.t0);
+        points.emplace_back(column.to.c, column.to.t0);
+    }
+    points.emplace_back(vista.state().c, vista.state().t0);
+    if (mejor)
+        points.push_back(*mejor);
+    setFrame(frameAround(points));
+}
+
+// The grid for the framing and the plot's size: a cell per pixel up to 256
+// a side, smoothed when drawn larger.
+SurfaceGrid MapPlot::rejillaPedida() const
+{
+    const QRect area = plotArea();
+    return {marco.cLow,
+            marco.cHigh,
+            marco.t0Low,
+            marco.t0High,
+            std::clamp(area.width(), 1, kMaxCells),
+            std::clamp(area.height(), 1, kMaxCells)};
+}
+
+// Everything the surface depends on: the points, which parameters are held,
+// a's value when it is held, the framing and the grid.
+std::vector<double> MapPlot::claveSuperficie() const
+{
+    const FitState &state = vista.state();
+    const Held held = vista.held();
+    const SurfaceGrid grid = rejillaPedida();
+    std::vector<double> key{double(held.a), double(held.c), double(held.t0),
+                            held.a ? state.a : 0.0};
+    key.insert(key.end(),
+               {grid.cLow, grid.cHigh, grid.t0Low, grid.t0High, double(grid.columns),
+                double(grid.rows)});
+    key.insert(key.end(), clavePuntos.begin(), clavePuntos.end());
+    return key;
+}
+
+void MapPlot::actualizar(bool encuadrarDeNuevo) noexcept
+{
+    try {
+        const FitState &state = vista.state();
+        std::vector<double> points{double(state.n)};
+        for (int k = 0; k < state.n && k < kArrayBound; ++k) {
+            points.push_back(state.x.items[k]);
+            points.push_back(state.y.items[k]);
+        }
+        const BestFit &best = vista.best();
+        mejor = best.found() ? std::optional<QPointF>(QPointF(best.p.c, best.p.t0)) : std::nullopt;
+        if (points != clavePuntos || encuadrarDeNuevo) {
+            clavePuntos = std::move(points);
+            const MapFrame before = marco;
+            encuadrar();
+            if (marco != before)
+                return; // setFrame computed the surface
+        }
+        if (claveSuperficie() != clave)
+            calcularSuperficie();
+        update();
+    } catch (const std::exception &) {
+        // Only an allocation can fail here; the map then keeps what it showed.
+    }
+}
+
+void MapPlot::calcularSuperficie()
+{
+    const FitState &state = vista.state();
+    rejilla = rejillaPedida();
+    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), pointsOf(state));
+    clave = claveSuperficie();
+    ++computed;
+
+    // The colour scale runs over the whole decades that hold every value; an
+    // error of 0 takes the bottom of the scale.
+    double least = HUGE_VAL, most = -HUGE_VAL;
+    for (double value : values) {
+        if (std::isfinite(value)) {
+            least = std::min(least, value);
+            most = std::max(most, value);
+        }
+    }
+    low = least <= most ? int(std::floor(least)) : 0;
+    high = std::max(least <= most ? int(std::ceil(most)) : 1, low + 1);
+
+    imagen = QImage(rejilla.columns, rejilla.rows, QImage::Format_RGB32);
+    QRgb colours[256];
+    for (int k = 0; k < 256; ++k)
+        colours[k] = mapColour(k / 255.0);
+    for (int row = 0; row < rejilla.rows; ++row) {
+        auto *line = reinterpret_cast<QRgb *>(imagen.scanLine(row));
+        for (int column = 0; column < rejilla.columns; ++column) {
+            double &value = values[size_t(row) * size_t(rejilla.columns) + size_t(column)];
+            if (std::isnan(value)) {
+                line[column] = kNoValueColour;
+                continue;
+            }
+            value = std::max(value, double(low) - 1); // E = 0 below every contour
+            const double share = std::clamp((value - low) / (high - low), 0.0, 1.0);
+            line[column] = colours[int(std::lround(share * 255))];
+        }
+    }
+    trazarContornos(values);
+    fondoValido = false;
+    emit superficieNueva();
+}
+
+// Marching squares between the cell centres: for each square whose corners
+// straddle a whole decade, the line of that decade across it, placed by
+// linear interpolation along the edges. A square with a corner without value
+// has no line.
+void MapPlot::trazarContornos(const std::vector<double> &values)
+{
+    contornos.clear();
+    const int columns = rejilla.columns, rows = rejilla.rows;
+    auto at = [&](int column, int row) {
+        return values[size_t(row) * size_t(columns) + size_t(column)];
+    };
+    for (int row = 0; row + 1 < rows; ++row) {
+        for (int column = 0; column + 1 < columns; ++column) {
+            // Corners clockwise from the top left.
+            const double v[4] = {at(column, row), at(column + 1, row), at(column + 1, row + 1),
+                                 at(column, row + 1)};
+            if (std::isnan(v[0]) || std::isnan(v[1]) || std::isnan(v[2]) || std::isnan(v[3]))
+                continue;
+            const double least = std::min({v[0], v[1], v[2], v[3]});
+            const double most = std::max({v[0], v[1], v[2], v[3]});
+            const QPointF corner[4] = {{column + 0.5, row + 0.5},
+                                       {column + 1.5, row + 0.5},
+                                       {column + 1.5, row + 1.5},
+                                       {column + 0.5, row + 1.5}};
+            for (int level = int(std::ceil(least)); level <= most && level > least; ++level) {
+                // Where the level crosses each edge k (corner k to corner k + 1).
+                QPointF crossing[4];
+                int count = 0;
+                for (int k = 0; k < 4; ++k) {
+                    const double from = v[k], to = v[(k + 1) % 4];
+                    if ((from < level) != (to < level)) {
+                        const double share = (level - from) / (to - from);
+                        crossing[count++] = corner[k] + share * (corner[(k + 1) % 4] - corner[k]);
+                    }
+                }
+                if (count == 2) {
+                    contornos.emplace_back(crossing[0], crossing[1]);
+                } else if (count == 4) {
+                    // A saddle: the centre's value decides which corners join.
+                    const double centre = (v[0] + v[1] + v[2] + v[3]) / 4;
+                    const bool joinFirst = (centre < level) == (v[0] < level);
+                    if (joinFirst) {
+                        contornos.emplace_back(crossing[0], crossing[1]);
+                        contornos.emplace_back(crossing[2], crossing[3]);
+                    } else {
+                        contornos.emplace_back(crossing[3], crossing[0]);
+                        contornos.emplace_back(crossing[1], crossing[2]);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A new size may need a finer or coarser grid; before the first actualizar
+// there is nothing to compute yet.
+void MapPlot::resizeEvent(QResizeEvent *)
+{
+    fondoValido = false;
+    if (!clave.empty() && claveSuperficie() != clave)
+        calcularSuperficie();
+}
+
+// The part of the picture that changes only with the surface, the size and
+// the screen: drawn once in device pixels and copied on every paint.
+void MapPlot::pintarFondo()
+{
+    const qreal ratio = devicePixelRatioF();
+    fondo = QImage(size() * ratio, QImage::Format_RGB32);
+    fondo.setDevicePixelRatio(ratio);
+    fondo.fill(palette().color(QPalette::Window));
+    QPainter painter(&fondo);
+    const QRect area = plotArea();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(area), imagen);
+
+    painter.save();
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 255, 255, 140), 1.0, Qt::SolidLine, Qt::FlatCap));
+    const double sx = double(area.width()) / rejilla.columns;
+    const double sy = double(area.height()) / rejilla.rows;
+    std::vector<QLineF> lines;
+    lines.reserve(contornos.size());
+    for (const QLineF &line : contornos)
+        lines.emplace_back(area.left() + line.x1() * sx, area.top() + line.y1() * sy,
+                           area.left() + line.x2() * sx, area.top() + line.y2() * sy);
+    painter.drawLines(lines.data(), int(lines.size()));
+    painter.restore();
+
+    dibujarEjes(painter);
+    fondoValido = true;
+}
+
+// A frame around the plot, ticks outside it labelled as the program writes
+// numbers, and the names of the axes.
+void MapPlot::dibujarEjes(QPainter &painter) const
+{
+    const QRect area = plotArea();
+    const QFontMetrics metrics = fontMetrics();
+    const int text = metrics.height();
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(area.adjusted(-1, -1, 0, 0));
+
+    const Ticks across = ticksFor(marco.cHigh - marco.cLow, area.width(), 70);
+    for (double k = std::ceil(marco.cLow / across.step); k * across.step <= marco.cHigh; ++k) {
+        const double value = k * across.step;
+        const int x = int(std::lround(position(value, marco.t0Low).x()));
+        painter.drawLine(x, area.bottom() + 1, x, area.bottom() + kTick);
+        const QString label = tickText(value, across);
+        const int width = metrics.horizontalAdvance(label);
+        const int left = std::clamp(x - width / 2, 0, std::max(0, this->width() - width));
+        painter.drawText(QRect(left, area.bottom() + kTick + 2, width, text), Qt::AlignCenter,
+                         label);
+    }
+    const Ticks down = ticksFor(marco.t0High - marco.t0Low, area.height(), 50);
+    for (double k = std::ceil(marco.t0Low / down.step); k * down.step <= marco.t0High; ++k) {
+        const double value = k * down.step;
+        const int y = int(std::lround(position(marco.cLow, value).y()));
+        painter.drawLine(area.left() - kTick - 1, y, area.left() - 2, y);
+        painter.drawText(QRect(0, y - text / 2, area.left() - kTick - 4, text),
+                         Qt::AlignRight | Qt::AlignVCenter, tickText(value, down));
+    }
+    painter.drawText(QRect(area.left(), area.bottom() + kTick + 2 + text, area.width(), text),
+                     Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("c"));
+    painter.drawText(QRect(0, 2, area.left() - kTick - 4, text), Qt::AlignRight | Qt::AlignTop,
+                     QStringLiteral("t0"));
+}
+
+QPolygonF MapPlot::path() const
+{
+    QPolygonF points;
+    auto add = [&points](double c, double t0) {
+        const QPointF point(c, t0);
+        if (points.isEmpty() || points.last() != point)
+            points << point;
+    };
+    for (const ErrorHistory::Column &column : vista.history().columns()) {
+        add(column.from.c, column.from.t0);
+        add(column.to.c, column.to.t0);
+    }
+    add(vista.state().c, vista.state().t0);
+    return points;
+}
+
+// The path in white over a dark edge, so that it shows on every colour of the
+// scale; a dot at every recorded point; the best fit as a cross; the current
+// point as a red disc, on the cross's centre once the descent has reached it.
+// Points that fall within a pixel of the one before add nothing to the line,
+// nor dots closer than their size: a descent that has settled piles hundreds
+// of columns on one spot, and the picture is then drawn in a fraction of the time.
+void MapPlot::dibujarRecorrido(QPainter &painter) const
+{
+    const QPolygonF inPlane = path();
+    QPolygonF line;
+    line.reserve(inPlane.size());
+    for (qsizetype k = 0; k < inPlane.size(); ++k) {
+        const QPointF at = position(inPlane[k].x(), inPlane[k].y());
+        if (line.isEmpty() || k + 1 == inPlane.size()
+            || std::max(std::fabs(at.x() - line.last().x()), std::fabs(at.y() - line.last().y()))
+                    >= 1.0)
+            line << at;
+    }
+    // A dark edge without antialiasing under a white line with it: a wide
+    // antialiased stroke costs Qt's rasteriser six times as much.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(40, 40, 40), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(line);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(line);
+    painter.setPen(QPen(QColor(40, 40, 40), 1.0));
+    painter.setBrush(Qt::white);
+    QPointF lastDot(-100, -100);
+    for (qsizetype k = 0; k + 1 < line.size(); ++k) {
+        if ((line[k] - lastDot).manhattanLength() < 4)
+            continue;
+        painter.drawEllipse(line[k], 2.2, 2.2);
+        lastDot = line[k];
+    }
+
+    if (mejor) {
+        const QPointF at = position(mejor->x(), mejor->y());
+        const double arm = 8;
+        const QLineF cross[2] = {{at + QPointF(-arm, -arm), at + QPointF(arm, arm)},
+                                 {at + QPointF(-arm, arm), at + QPointF(arm, -arm)}};
+        painter.setPen(QPen(Qt::black, 4.5, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLines(cross, 2);
+        painter.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLines(cross, 2);
+    }
+
+    if (!line.isEmpty()) {
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(QColor(255, 0, 0));
+        painter.drawEllipse(line.last(), 5.0, 5.0);
+    }
+}
+
+void MapPlot::paintEvent(QPaintEvent *)
+{
+    if (!fondoValido || fondo.devicePixelRatio() != devicePixelRatioF()
+        || fondo.size() != size() * devicePixelRatioF())
+        pintarFondo();
+    QPainter painter(this);
+    painter.drawImage(0, 0, fondo);
+    painter.setClipRect(plotArea());
+    dibujarRecorrido(painter);
+}
+
+void MapPlot::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !plotArea().contains(event->position().toPoint()))
+        return;
+    pulsado = event->position();
+    marcoAlPulsar = marco;
+    arrastrando = false;
+}
+
+void MapPlot::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF at = event->position();
+    if (pulsado && (event->buttons() & Qt::LeftButton)) {
+        if (!arrastrando && (at - *pulsado).manhattanLength() >= QApplication::startDragDistance())
+            arrastrando = true;
+        if (arrastrando) {
+            const QRectF area = plotArea();
+            const double dc = (at.x() - pulsado->x()) / area.width()
+                    * (marcoAlPulsar.cHigh - marcoAlPulsar.cLow);
+            const double dt = (at.y() - pulsado->y()) / area.height()
+                    * (marcoAlPulsar.t0High - marcoAlPulsar.t0Low);
+            setFrame({marcoAlPulsar.cLow - dc, marcoAlPulsar.cHigh - dc, marcoAlPulsar.t0Low + dt,
+                      marcoAlPulsar.t0High + dt});
+        }
+    }
+    if (plotArea().contains(at.toPoint())) {
+        const QPointF point = rounded(pointAt(at));
+        emit punteroSobre(point.x(), point.y());
+    } else {
+        emit punteroFuera();
+    }
+}
+
+void MapPlot::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !pulsado)
+        return;
+    const bool click = !arrastrando;
+    pulsado.reset();
+    arrastrando = false;
+    if (click && plotArea().contains(event->position().toPoint())) {
+        const QPointF point = rounded(pointAt(event->position()));
+        emit puntoElegido(point.x(), point.y());
+    }
+}
+
+// Zooms about the point under the pointer, which stays where it is.
+void MapPlot::wheelEvent(QWheelEvent *event)
+{
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0 || !plotArea().contains(event->position().toPoint()))
+        return;
+    const double factor = std::pow(kZoomPerNotch, notches);
+    const QPointF under = pointAt(event->position());
+    setFrame({under.x() - (under.x() - marco.cLow) * factor,
+              under.x() + (marco.cHigh - under.x()) * factor,
+              under.y() - (under.y() - marco.t0Low) * factor,
+              under.y() + (marco.t0High - under.y()) * factor});
+    event->accept();
+}
+
+void MapPlot::leaveEvent(QEvent *)
+{
+    emit punteroFuera();
+}

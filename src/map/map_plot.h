@@ -1,0 +1,122 @@
+#pragma once
+
+#include "fit/fit_view.h"
+#include "numeric/error_surface.h"
+
+#include <QImage>
+#include <QLineF>
+#include <QMargins>
+#include <QPolygonF>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+// The rectangle of the plane on show: c across, t0 up.
+struct MapFrame
+{
+    double cLow{0.0}, cHigh{1.0};
+    double t0Low{0.0}, t0High{1.0};
+
+    bool operator==(const MapFrame &) const = default;
+};
+
+// The rectangle the default framing takes around the given (c, t0): each side
+// at least a twelfth of its bar's range, a margin of 15 % all round, and all
+// of it within the bars' ranges.
+MapFrame frameAround(const std::vector<QPointF> &points);
+
+// log10 E over the plane of c and t0 with the descent's path on it. The
+// surface is a grid of at most 256 × 256 cells, drawn smoothed to the plot's
+// size in device pixels with a contour line at every decade of E; it is
+// computed again only when the points, the held set, a held value, the framing
+// or the grid changes, so a step only moves the path and the marker. The
+// wheel zooms about the pointer, a drag pans, and a click (a press and release
+// with no drag between) chooses a start there.
+class MapPlot : public QWidget
+{
+    Q_OBJECT
+
+public:
+    MapPlot(const FitView &vista, QWidget *parent);
+
+    // Reads the fit state again: the surface if what it depends on has
+    // changed, the path, the marker and the best fit always. A new set of
+    // points frames the map again, as `encuadrarDeNuevo` asks. Never throws.
+    void actualizar(bool encuadrarDeNuevo = false) noexcept;
+    // The default framing: the path so far, the current point and the best
+    // fit when there is one.
+    void encuadrar();
+
+    MapFrame frame() const { return marco; }
+    void setFrame(const MapFrame &frame);
+    QRect plotArea() const;
+    // Where (c, t0) lies in the widget's pixels, and the (c, t0) at a pixel.
+    QPointF position(double c, double t0) const;
+    QPointF pointAt(QPointF pixel) const;
+    // (c, t0) rounded to the map's resolution: four significant digits, or
+    // finer where a pixel is finer than that.
+    QPointF rounded(QPointF point) const;
+
+    // The path as drawn, in (c, t0): both ends of every column of the error
+    // history, then the current point; a point equal to the one before is left out.
+    QPolygonF path() const;
+    std::optional<QPointF> bestPoint() const { return mejor; }
+    // The colour scale runs over these whole decades of E.
+    int lowDecade() const { return low; }
+    int highDecade() const { return high; }
+    // How often the surface has been computed: for the tests that a step does not.
+    int surfacesComputed() const { return computed; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    // A click at (c, t0), rounded to the map's resolution.
+    void puntoElegido(double c, double t0);
+    // The pointer is over (c, t0) of the plot, or has left it.
+    void punteroSobre(double c, double t0);
+    void punteroFuera();
+    // The surface, and with it the colour scale, has been computed again.
+    void superficieNueva();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void medirMargenes();
+    SurfaceGrid rejillaPedida() const;
+    std::vector<double> claveSuperficie() const;
+    void calcularSuperficie();
+    void trazarContornos(const std::vector<double> &values);
+    void pintarFondo();
+    void dibujarEjes(QPainter &painter) const;
+    void dibujarRecorrido(QPainter &painter) const;
+
+    const FitView &vista;
+    QMargins margenes; // around the plot, for the axes
+    MapFrame marco;
+    SurfaceGrid rejilla;
+    std::vector<double> clave;       // what the surface on show was computed for
+    std::vector<double> clavePuntos; // the points it was framed for
+    QImage imagen;                   // one pixel per cell
+    std::vector<QLineF> contornos;   // in the grid's cells, 0 .. columns across
+    QImage fondo;                    // surface, contours and axes in device pixels
+    bool fondoValido{false};
+    int low{0}, high{1};
+    int computed{0};
+    std::optional<QPointF> mejor; // the best fit's (c, t0)
+
+    // A press on the plot: a click unless the pointer moves beyond the drag
+    // distance before the release, which makes it a drag.
+    std::optional<QPointF> pulsado;
+    MapFrame marcoAlPulsar;
+    bool arrastrando{false};
+};

@@ -1,0 +1,317 @@
+#include "test_support.h"
+
+#include "map/colour_key.h"
+#include "map/error_map.h"
+#include "map/map_plot.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+const Sample kNoisy = logisticSample(8, 0.9, 6, 20, 0.1);
+
+// The window over the noisy sample with the map open.
+std::unique_ptr<Form1> withMap(const Sample &sample = kNoisy)
+{
+    auto form = chartView(sample);
+    form->verMapa->click();
+    return form;
+}
+
+QPoint pixelOf(const MapPlot &plano, double c, double t0)
+{
+    return plano.position(c, t0).toPoint();
+}
+
+// The pointer over a pixel of the map, sent directly: QTest moves the cursor
+// only when it goes somewhere new.
+void hover(MapPlot &plano, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, plano.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&plano, &move);
+}
+
+// What the window shows of the fit.
+QStringList shownState(const Form1 &form)
+{
+    return {form.Label6->text(),
+            form.Label7->text(),
+            form.Label8->text(),
+            form.label9->text(),
+            form.label10->text(),
+            form.label10->backColor().name(),
+            form.Lval->text(),
+            form.Cval->text(),
+            form.Tval->text(),
+            QString::number(form.LSCR->value()),
+            QString::number(form.CSCR->value()),
+            QString::number(form.TSCR->value())};
+}
+
+// Digits of a number's text from its first nonzero digit on.
+int significantDigits(QString text)
+{
+    text.remove(QLatin1Char('-')).remove(QLatin1Char(',')).remove(QRegularExpression("^0+"));
+    return int(text.size());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Sample)
+
+class tst_Map : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // A click commits c and t0 where it lands, to four digits, and a free a
+    // at its best there, so the figures show the E the map showed; a held
+    // parameter keeps its value. The history and the path start again.
+    void clickCommitsTheStartThere_data()
+    {
+        QTest::addColumn<int>("held"); // the box ticked: 0 none, 1 a, 2 c, 3 t0
+        QTest::newRow("nothing held") << 0;
+        QTest::newRow("a held keeps a") << 1;
+        QTest::newRow("c held keeps c") << 2;
+        QTest::newRow("t0 held keeps t0") << 3;
+    }
+
+    void clickCommitsTheStartThere()
+    {
+        QFETCH(int, held);
+        MessageRecorder messages;
+        auto form = withMap();
+        form->paso3->click();
+        CheckBox *boxes[] = {form->Check1, form->Check2, form->Check3};
+        if (held > 0)
+            boxes[held - 1]->setValue(1);
+        const Parameters before{form->a, form->c, form->t0};
+        MapPlot &plano = *form->mapa->plano;
+        const QPoint at = pixelOf(plano, 0.6, 4.0);
+        hover(plano, at);
+        const QString line = form->mapa->lectura->text();
+        QTest::mouseClick(&plano, Qt::LeftButton, {}, at);
+
+        const double pixel = (plano.frame().cHigh - plano.frame().cLow) / plano.plotArea().width();
+        QCOMPARE(form->c == before.c, held == 2);
+        QCOMPARE(form->t0 == before.t0, held == 3);
+        QCOMPARE(form->a == before.a, held == 1);
+        if (held != 2)
+            QVERIFY(std::fabs(form->c - 0.6) <= pixel);
+        const TextBox *shown[] = {form->Lval, form->Cval, form->Tval};
+        for (int k = 0; k < 3; ++k)
+            QVERIFY2(held == k + 1 || significantDigits(shown[k]->text()) <= 4,
+                     qPrintable(shown[k]->text()));
+        QCOMPARE(form->Cval->text(), numberToText(form->c));
+        QCOMPARE(form->CSCR->value(), kBarC.position(form->c));
+        // Where c and t0 both move, the E shown under the pointer, to its four digits.
+        const QString shownE = line.section(QStringLiteral("E = "), 1);
+        QVERIFY(held >= 2 || near(form->errorCuad, textToNumber(shownE), 1e-3));
+        QCOMPARE(form->historia.count(), 0);
+        QCOMPARE(plano.path(), QPolygonF({QPointF(form->c, form->t0)}));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    // A start beyond a bar, or where the evaluation overflows, is a fault:
+    // one "Desbordamiento" and the start values.
+    void faultyStartOverflowsOnce_data()
+    {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<QPointF>("start"); // c, t0
+        QTest::addColumn<bool>("clicked");  // else asked for by the signal
+        QTest::newRow("a at its best beyond a's bar") << kNoisy << QPointF(0.3, 19.5) << true;
+        QTest::newRow("a point where the derivatives overflow")
+                << Sample{{0, 1, 600}, {1, 2, 3}} << QPointF(2, 0) << true;
+        QTest::newRow("c beyond its bar") << kNoisy << QPointF(7, 0) << false;
+    }
+
+    void faultyStartOverflowsOnce()
+    {
+        QFETCH(Sample, sample);
+        QFETCH(QPointF, start);
+        QFETCH(bool, clicked);
+        MessageRecorder messages;
+        auto form = withMap(sample);
+        form->paso->click();
+        messages.texts.clear();
+        MapPlot &plano = *form->mapa->plano;
+        plano.setFrame({-6, 6, -20, 20});
+        if (clicked)
+            QTest::mouseClick(&plano, Qt::LeftButton, {}, pixelOf(plano, start.x(), start.y()));
+        else
+            emit form->mapa->puntoElegido(start.x(), start.y());
+        QCOMPARE(messages.texts, QStringList{"Desbordamiento"});
+        QVERIFY(form->a == 5 && form->c == 1 && form->t0 == 0 && !form->ocupado);
+        QCOMPARE(form->historia.count(), 0);
+    }
+
+    // The path is the history's, restarting with it; the surface is computed
+    // again only when what it shows changes, never on a step.
+    void pathAndSurfaceFollowTheFit_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("pathPoints"); // -1: more than 2
+        QTest::addColumn<bool>("recomputed");
+        QTest::newRow("a step adds the point it left and the one it reached") << 0 << 2 << false;
+        QTest::newRow("a batch ends at the current point") << 1 << -1 << false;
+        QTest::newRow("a bar restarts the path, a free a leaves the surface") << 2 << 1 << false;
+        QTest::newRow("holding a changes the surface") << 3 << 1 << true;
+        QTest::newRow("and so does moving a held a") << 4 << 1 << true;
+    }
+
+    void pathAndSurfaceFollowTheFit()
+    {
+        QFETCH(int, action);
+        QFETCH(int, pathPoints);
+        QFETCH(bool, recomputed);
+        auto form = withMap();
+        const MapPlot &plano = *form->mapa->plano;
+        if (action == 4)
+            form->Check1->setValue(1);
+        const int computed = plano.surfacesComputed();
+        const QPointF start(form->c, form->t0);
+        switch (action) {
+        case 0:
+            form->paso->click();
+            break;
+        case 1:
+            form->paso4->click();
+            break;
+        case 2:
+            form->LSCR->setValue(-40);
+            break;
+        case 3:
+            form->Check1->setValue(1);
+            break;
+        case 4:
+            form->LSCR->setValue(-40);
+            break;
+        }
+        const QPolygonF path = plano.path();
+        QCOMPARE(path.last(), QPointF(form->c, form->t0));
+        if (pathPoints == -1)
+            QVERIFY(path.size() > 2 && path.first() == start);
+        else
+            QCOMPARE(path.size(), pathPoints);
+        QCOMPARE(plano.surfacesComputed() > computed, recomputed);
+        QVERIFY(plano.accessibleDescription().contains(numberToText(form->c)));
+    }
+
+    // The default framing: what it frames, with a margin of 15 % and each side
+    // at least a twelfth of its bar's range, inside the bars' ranges.
+    void defaultFramingHoldsItsPoints_data()
+    {
+        QTest::addColumn<QList<QPointF>>("points"); // (c, t0)
+        QTest::addColumn<QList<double>>("frame");   // c from, to, t0 from, to
+        QTest::newRow("a lone start")
+                << QList<QPointF>{{1, 0}} << QList<double>{0.35, 1.65, -13.0 / 6, 13.0 / 6};
+        QTest::newRow("a path into the valley")
+                << QList<QPointF>{{1, 0}, {0.8, 4}} << QList<double>{0.25, 1.55, -0.6, 4.6};
+        QTest::newRow("a best fit beyond a bar is framed at the bar's end")
+                << QList<QPointF>{{1, 0}, {0.9, 25}} << QList<double>{0.3, 1.6, -6, 20};
+        QTest::newRow("near the end of a bar the frame moves inside")
+                << QList<QPointF>{{5.9, 0}} << QList<double>{4.7, 6, -13.0 / 6, 13.0 / 6};
+        QTest::newRow("more than the ranges is the ranges")
+                << QList<QPointF>{{-6, -20}, {6, 20}} << QList<double>{-6, 6, -20, 20};
+    }
+
+    void defaultFramingHoldsItsPoints()
+    {
+        QFETCH(QList<QPointF>, points);
+        QFETCH(QList<double>, frame);
+        const MapFrame framed = frameAround({points.begin(), points.end()});
+        const double sides[] = {framed.cLow, framed.cHigh, framed.t0Low, framed.t0High};
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE_NEAR(sides[k], frame[k]);
+    }
+
+    // Where the evaluation would fault the map is grey; elsewhere it has a colour.
+    void greyWhereThereIsNoValue()
+    {
+        auto form = withMap(Sample{{0, 1, 600}, {1, 2, 3}});
+        MapPlot &plano = *form->mapa->plano;
+        plano.setFrame({-6, 6, -20, 20});
+        const QImage image = plano.grab().toImage();
+        // |c (600 - t0)| is beyond 709.78 from c = 1,19 on.
+        QCOMPARE(image.pixel(plano.position(4, 0).toPoint()), kNoValueColour);
+        QCOMPARE(image.pixel(plano.position(-4, 10).toPoint()), kNoValueColour);
+        QVERIFY(image.pixel(plano.position(0.5, 0).toPoint()) != kNoValueColour);
+        QVERIFY(image.pixel(plano.position(-0.5, -10).toPoint()) != kNoValueColour);
+    }
+
+    // With the map open the fit runs exactly as with it closed.
+    void openMapChangesNothing()
+    {
+        MessageRecorder messages;
+        auto closed = chartView(kNoisy);
+        auto open = withMap();
+        for (Form1 *form : {closed.get(), open.get()}) {
+            form->paso->click();
+            form->paso4->click();
+        }
+        QVERIFY(open->a == closed->a && open->c == closed->c && open->t0 == closed->t0);
+        QVERIFY(open->errorCuad == closed->errorCuad && open->errorAnt == closed->errorAnt);
+        QCOMPARE(shownState(*open), shownState(*closed));
+        QCOMPARE(open->graf->image(), closed->graf->image());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    // The wheel zooms about the pointer, a drag pans without choosing a start,
+    // "Encuadrar" frames the map again, Esc closes it, and it opens again
+    // where it was; in the data view a click chooses nothing.
+    void windowAndViewBehave()
+    {
+        auto form = withMap();
+        MapaError &mapa = *form->mapa;
+        MapPlot &plano = *mapa.plano;
+        QCOMPARE(mapa.windowTitle(), QStringLiteral("Mapa del error"));
+        QCOMPARE(plano.surfacesComputed(), 1); // opening computes the surface once
+        const MapFrame framed = plano.frame();
+        const QPointF pointer = plano.plotArea().center() + QPointF(40, 30);
+        const QPointF under = plano.pointAt(pointer);
+        QWheelEvent wheel(pointer, plano.mapToGlobal(pointer), {}, {0, 120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&plano, &wheel);
+        QCOMPARE_NEAR(plano.frame().cHigh - plano.frame().cLow, 0.8 * (framed.cHigh - framed.cLow));
+        QCOMPARE_NEAR(plano.pointAt(pointer).x(), under.x());
+        QCOMPARE_NEAR(plano.pointAt(pointer).y(), under.y());
+
+        const MapFrame zoomed = plano.frame();
+        const QPoint from = pointer.toPoint();
+        QTest::mousePress(&plano, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&plano, from + QPoint(50, 0));
+        QTest::mouseRelease(&plano, Qt::LeftButton, {}, from + QPoint(50, 0));
+        QCOMPARE_NEAR(plano.frame().cLow,
+                      zoomed.cLow - 50.0 / plano.plotArea().width() * (zoomed.cHigh - zoomed.cLow));
+        QVERIFY(form->a == 5 && form->c == 1 && form->t0 == 0);
+
+        mapa.encuadrar->click();
+        QVERIFY(plano.frame() == framed);
+
+        mapa.move(mapa.pos() + QPoint(30, 20));
+        mapa.resize(mapa.size() + QSize(60, 40));
+        const QRect where = mapa.geometry();
+        QTest::keyClick(&mapa, Qt::Key_Escape);
+        QVERIFY(!mapa.isVisible());
+        form->verMapa->click();
+        QVERIFY(mapa.isVisible());
+        QCOMPARE(mapa.geometry(), where);
+        QCOMPARE(form->mapa, &mapa);
+
+        // In the data view no box takes a value, nor does the map.
+        form->Command5_Click();
+        emit mapa.puntoElegido(0.5, 3);
+        QVERIFY(form->a == 5 && form->c == 1 && form->t0 == 0 && form->modoDatos);
+    }
+};
+
+QTEST_MAIN(tst_Map)
+#include "tst_map.moc"
