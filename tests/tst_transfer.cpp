@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "map/colour_key.h"
+
 #include "platform/picture_export.h"
 
 #include <QAction>
@@ -379,6 +381,18 @@ void tst_Transfer::copiesPicturesAndFigures()
     choose(form->graf, "Copiar imagen");
     const QByteArray png = QGuiApplication::clipboard()->mimeData()->data("image/png");
     QCOMPARE(QImage::fromData(png).size(), form->imagenGrafica().size);
+
+    // The error map comes out with its colour key beside it.
+    form->verMapa->click();
+    auto *plano = control(*form, "plano");
+    auto *escala = control<ColourKey>(*form, "escala");
+    choose(plano, "Copiar imagen");
+    const QImage mapa
+            = QImage::fromData(QGuiApplication::clipboard()->mimeData()->data("image/png"));
+    QCOMPARE(mapa.width(), plano->width() + escala->width());
+    const QPoint bar = escala->barArea().center();
+    QCOMPARE(mapa.pixelColor(plano->width() + bar.x(), bar.y()),
+             escala->grab().toImage().pixelColor(bar));
 
     choose(form->Label6, "Copiar resultados");
     const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);

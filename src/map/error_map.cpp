@@ -6,13 +6,16 @@
 #include "numeric/error_surface.h"
 #include "platform/accessibility.h"
 #include "platform/number_text.h"
+#include "platform/picture_export.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -66,6 +69,17 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     setAccessibleTexts(encuadrar, encuadrar->text(),
                        QStringLiteral("Vuelve a encuadrar el recorrido, el punto actual y el "
                                       "mejor ajuste."));
+
+    // The map with its colour key beside it, so that the picture stands alone.
+    offerPicture(plano, QStringLiteral("mapa-del-error"), [this] {
+        const QSize mapa = plano->size();
+        const QSize clave = escala->size();
+        return Picture{QSize(mapa.width() + clave.width(), std::max(mapa.height(), clave.height())),
+                       [this, mapa](QPainter &painter) {
+                           plano->dibujar(painter);
+                           escala->render(&painter, QPoint(mapa.width(), 0));
+                       }};
+    });
 
     connect(encuadrar, &QPushButton::clicked, plano, &MapPlot::encuadrar);
     connect(plano, &MapPlot::puntoElegido, this, &MapaError::puntoElegido);

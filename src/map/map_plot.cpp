@@ -373,8 +373,24 @@ void MapPlot::pintarFondo()
     const qreal ratio = devicePixelRatioF();
     fondo = QImage(size() * ratio, QImage::Format_RGB32);
     fondo.setDevicePixelRatio(ratio);
-    fondo.fill(palette().color(QPalette::Window));
     QPainter painter(&fondo);
+    dibujarFondo(painter);
+    fondoValido = true;
+}
+
+void MapPlot::dibujar(QPainter &painter) const
+{
+    dibujarFondo(painter);
+    painter.save();
+    painter.setClipRect(plotArea());
+    dibujarRecorrido(painter);
+    painter.restore();
+}
+
+// The surface, its contour lines and the axes, in the widget's pixels.
+void MapPlot::dibujarFondo(QPainter &painter) const
+{
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect area = plotArea();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(area), imagen);
@@ -394,7 +410,6 @@ void MapPlot::pintarFondo()
     painter.restore();
 
     dibujarEjes(painter);
-    fondoValido = true;
 }
 
 // A frame around the plot, ticks outside it labelled as the program writes

@@ -68,6 +68,10 @@ public:
     // How often the surface has been computed: for the tests that a step does not.
     int surfacesComputed() const { return computed; }
 
+    // The map as the window shows it, into any painter in the widget's
+    // pixels: the surface as a picture, the lines and the text as drawn.
+    void dibujar(QPainter &painter) const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -97,6 +101,7 @@ private:
     void calcularSuperficie();
     void trazarContornos(const std::vector<double> &values);
     void pintarFondo();
+    void dibujarFondo(QPainter &painter) const;
     void dibujarEjes(QPainter &painter) const;
     void dibujarRecorrido(QPainter &painter) const;
 
