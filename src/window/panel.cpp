@@ -2,6 +2,7 @@
 
 #include "map/error_map.h"
 #include "platform/number_text.h"
+#include "platform/window_place.h"
 #include "report/informe_ajuste.h"
 
 #include <QLabel>
@@ -28,6 +29,7 @@ void Form1::verMapa_Click()
         connect(mapa, &MapaError::puntoElegido, this, [this](double cMapa, double t0Mapa) {
             raiseEvent([=, this] { mapa_Click(cMapa, t0Mapa); });
         });
+        placeBeside(mapa, this);
     }
     mapa->abrir();
 }
@@ -89,6 +91,7 @@ void Form1::verInforme_Click()
     if (!informe) {
         informe = new InformeAjuste(vista(), this);
         connect(this, &Form1::estadoCambiado, informe, &InformeAjuste::actualizar);
+        placeBeside(informe, this);
     }
     informe->show();
     informe->raise();
