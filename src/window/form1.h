@@ -32,13 +32,14 @@
 //              arithmetic, the model and its derivatives, the error sums, the
 //              descent update and batch rule, the normalized error, the best
 //              fit with its stable step bound, the fit's statistics, the
-//              error history.
+//              error history with the descent's path, the error over the
+//              plane of c and t0.
 //   platform/  the only code that knows Qt's widgets: the controls with their
 //              classic behaviour, twips, the palette, the message box,
 //              number <-> text and pictures copied or saved.
 //   window/    this class's layout, start-up, view switch, grid and
-//              parameter controls, and the read-only panel under the step
-//              buttons (error history, best fit).
+//              parameter controls, the read-only panel under the step
+//              buttons (error history, best fit), and undo.
 //   fit/       the fit state, evaluar and mostrar (the core's sums into the
 //              fields and the displays), the step handlers and desbord.
 //   chart/     the two chart redraws and the click on the chart.
