@@ -5,6 +5,7 @@
 #include "platform/number_text.h"
 #include "window/form1.h"
 
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QStringList>
@@ -70,6 +71,24 @@ inline std::unique_ptr<Form1> chartView(const Sample &sample)
         y << numberToText(sample.y[k]);
     }
     return chartView(t, y);
+}
+
+// What the user sees of the fit: figures, boxes, bars, colours and the step size.
+inline QStringList shownState(const Form1 &form)
+{
+    return {form.Label6->text(),
+            form.Label7->text(),
+            form.Label8->text(),
+            form.label9->text(),
+            form.label10->text(),
+            form.label10->backColor().name(),
+            form.Lval->text(),
+            form.Cval->text(),
+            form.Tval->text(),
+            QString::number(form.LSCR->value()),
+            QString::number(form.CSCR->value()),
+            QString::number(form.TSCR->value()),
+            form.Text1->text()};
 }
 
 // The button of one step, of 100 or of 10000.

@@ -37,23 +37,6 @@ void hover(MapPlot &plano, QPoint at)
     QApplication::sendEvent(&plano, &move);
 }
 
-// What the window shows of the fit.
-QStringList shownState(const Form1 &form)
-{
-    return {form.Label6->text(),
-            form.Label7->text(),
-            form.Label8->text(),
-            form.label9->text(),
-            form.label10->text(),
-            form.label10->backColor().name(),
-            form.Lval->text(),
-            form.Cval->text(),
-            form.Tval->text(),
-            QString::number(form.LSCR->value()),
-            QString::number(form.CSCR->value()),
-            QString::number(form.TSCR->value())};
-}
-
 // Digits of a number's text from its first nonzero digit on.
 int significantDigits(QString text)
 {

@@ -20,24 +20,6 @@ QStringList readouts(const Form1 &form)
             form.pasoMaximo->text()};
 }
 
-// What the user sees of the fit: figures, boxes, bars and colours.
-QStringList shownState(const Form1 &form)
-{
-    return {form.Label6->text(),
-            form.Label7->text(),
-            form.Label8->text(),
-            form.label9->text(),
-            form.label10->text(),
-            form.label10->backColor().name(),
-            form.Lval->text(),
-            form.Cval->text(),
-            form.Tval->text(),
-            QString::number(form.LSCR->value()),
-            QString::number(form.CSCR->value()),
-            QString::number(form.TSCR->value()),
-            form.Text1->text()};
-}
-
 // Whether `colour` is drawn within a pixel of `at` in the history's picture.
 bool drawnNear(const QImage &image, QPointF at, const QColor &colour)
 {

@@ -1,25 +1,42 @@
 // Draws the window as a user sees it after typing points, opening the chart
-// and fitting with "10000 pasos", and saves it as a PNG; given a second name,
-// opens "Informe del ajuste…" there and saves the report window too.
-// Usage: ajuste_screenshot OUTPUT.png [REPORT.png]
+// and fitting with "10000 pasos", and saves it as a PNG; given more names,
+// opens "Informe del ajuste…" and "Mapa del error…" there and saves those
+// windows too, the map with the pointer resting on it.
+// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png]]
 // (run with QT_QPA_PLATFORM=offscreen or under X)
 
+#include "map/error_map.h"
+#include "map/map_plot.h"
 #include "platform/message_box.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <cmath>
 #include <cstdio>
 
+namespace {
+
+bool save(QWidget *window, const char *name)
+{
+    QApplication::processEvents();
+    if (window && window->grab().save(QString::fromLocal8Bit(name)))
+        return true;
+    std::fprintf(stderr, "could not write %s\n", name);
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [REPORT.png]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png]]\n", argv[0]);
         return 2;
     }
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -39,19 +56,25 @@ int main(int argc, char *argv[])
     form.Command5_Click();
     form.paso4_Click();
     form.verMejor->setValue(1); // the best fit beside the history
-    QApplication::processEvents();
-
-    if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "could not write %s\n", argv[1]);
+    if (!save(&form, argv[1]))
         return 1;
-    }
-    if (argc == 3) {
+
+    if (argc >= 3) {
         form.verInforme->click();
-        QApplication::processEvents();
-        if (!form.informe || !form.informe->grab().save(QString::fromLocal8Bit(argv[2]))) {
-            std::fprintf(stderr, "could not write %s\n", argv[2]);
+        if (!save(form.informe, argv[2]))
             return 1;
-        }
+    }
+    if (argc >= 4) {
+        form.verMapa->click();
+        QApplication::processEvents();
+        // The pointer resting on the map, so the line under it gives a point and its E.
+        MapPlot *plano = form.mapa->plano;
+        const QPointF over = plano->position(1.2, 3.0);
+        QMouseEvent move(QEvent::MouseMove, over, plano->mapToGlobal(over), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plano, &move);
+        if (!save(form.mapa, argv[3]))
+            return 1;
     }
     return 0;
 }
