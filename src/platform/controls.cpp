@@ -251,24 +251,27 @@ void TextBox::contextMenuEvent(QContextMenuEvent *event)
 // A drag that carries files is the program's when it takes a dropped file:
 // one local file is accepted, anything else is refused rather than pasted as
 // the files' names.
-void TextBox::dragEnterEvent(QDragEnterEvent *event)
+bool TextBox::answerFileDrag(QDragMoveEvent *event)
 {
     if (!onDropFile || !event->mimeData()->hasUrls())
-        return QLineEdit::dragEnterEvent(event);
+        return false;
     if (draggedFile(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
+    return true;
+}
+
+void TextBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!answerFileDrag(event))
+        QLineEdit::dragEnterEvent(event);
 }
 
 void TextBox::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!onDropFile || !event->mimeData()->hasUrls())
-        return QLineEdit::dragMoveEvent(event);
-    if (draggedFile(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    if (!answerFileDrag(event))
+        QLineEdit::dragMoveEvent(event);
 }
 
 void TextBox::dropEvent(QDropEvent *event)

@@ -69,6 +69,9 @@ protected:
 private:
     // The box's own undo while it has one, then onUndo.
     void undoStep();
+    // Accepts a drag of one local file, refuses any other drag of files; false
+    // when the drag is not the program's (plain text, or no onDropFile).
+    bool answerFileDrag(QDragMoveEvent *event);
 };
 
 // An entry of a control's context menu that runs `handler` as an event

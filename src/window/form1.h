@@ -319,6 +319,7 @@ private:
 
     // The best fit is recomputed only when the points, the held set or the
     // held values differ from those it was computed for.
+    std::vector<double> clavePuntos() const;
     std::vector<double> claveDelMejor(Held held) const;
     mutable std::vector<double> claveMejor;
     mutable BestFit mejor;

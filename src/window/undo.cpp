@@ -25,12 +25,6 @@ constexpr auto kRafaga = std::chrono::milliseconds(500);
 // when that is a change of the same bar (the same name), kept just before it.
 constexpr int kIdRafaga = 1;
 
-bool operator==(const Instantanea &x, const Instantanea &y)
-{
-    return x.a == y.a && x.c == y.c && x.t0 == y.t0 && x.paso == y.paso && x.fijados == y.fijados
-            && x.historia == y.historia;
-}
-
 class AccionAjuste : public QUndoCommand
 {
 public:
@@ -232,11 +226,7 @@ void Form1::vaciarDeshacer()
 // Actions belong to the points they were made on; undo never changes them.
 void Form1::vaciarDeshacerSiCambianPuntos()
 {
-    std::vector<double> clave{double(n)};
-    for (int k = 0; k < n && k < kArrayBound; ++k) {
-        clave.push_back(x.items[k]);
-        clave.push_back(y.items[k]);
-    }
+    std::vector<double> clave = clavePuntos();
     if (clave != puntosDeshacer)
         vaciarDeshacer();
     puntosDeshacer = std::move(clave);

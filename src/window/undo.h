@@ -18,6 +18,8 @@ struct Instantanea
     QString paso;                 // Text1
     std::array<int, 3> fijados{}; // Check1, Check2, Check3
     ErrorHistory historia;
+
+    bool operator==(const Instantanea &) const = default;
 };
 
 // Actions kept for undo; older ones are dropped.
