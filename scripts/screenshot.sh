@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the README's pictures of the window after a fit: docs/chart-view.png
+# Renders the documents' pictures of the window after a fit: docs/chart-view.png
 # at scale 1 and docs/chart-view@2x.png at scale 2 (QT_SCALE_FACTOR=2), of
 # the fit report opened there: docs/informe.png and docs/informe@2x.png, and of
 # the error map after the same fit: docs/error-map.png and docs/error-map@2x.png.

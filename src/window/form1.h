@@ -3,53 +3,18 @@
 // The one window of the program. An event reaches one of the handlers below
 // (named control_Event); the handler returns at once while `ocupado` is set,
 // otherwise sets it, changes the state and the controls, and redraws the chart
-// with pintar or pinter, which clear `ocupado` as their last step. Writing a
-// scroll bar's Value from the program raises its Change inside the write; the
-// busy flag turns that nested Change into a no-op. A numeric fault is thrown as
-// a Fault and unwinds to the handler, whose fault path runs desbord: the
-// message "Desbordamiento", the start-up parameters and a fresh chart.
+// with pintar or pinter, which clear `ocupado` as their last step and emit
+// estadoCambiado, on which the views that only show the fit read it again.
+// Writing a scroll bar's Value from the program raises its Change inside the
+// write; the busy flag turns that nested Change into a no-op. A numeric fault
+// is thrown as a Fault and unwinds to the handler, whose fault path runs
+// desbord: the message "Desbordamiento", the start-up parameters and a fresh
+// chart. A handler that makes an undoable action holds an Accion for its body,
+// one line after its busy test.
 //
-// Views that only show the fit (the panel under the step buttons, and any
-// window of its own) attach in one way: they take the window's read-only face,
-// a `const FitView &`, and connect a slot to estadoCambiado, which the window
-// emits once a handler has finished changing the state (at the end of pintar
-// and pinter, after a recovery, and when a hold box changes). The slot reads
-// the state and redraws; it never writes the state and must not throw, since
-// it runs inside the handler that emitted. A view that lets the user act
-// (choosing a start, say) emits a signal of its own, which the window connects
-// to the same handler a typed value goes through, so the busy flag, the fault
-// path and the recovery stay in one place. A view with a window of its own is
-// a class in its own folder (src/map/, src/report/), not a member of Form1.
-//
-// Undo: a handler that makes an undoable action of the chart view holds an
-// Accion for its body (one line, after its busy test). The Accion takes the
-// state before and, as the handler ends, the state after; undo and redo put
-// one of them back and redraw as pintar does. A recovery inside the handler
-// belongs to its action.
-//
-// What lives where:
-//   numeric/   plain C++ below everything, no Qt: faults and checked
-//              arithmetic, the model and its derivatives, the error sums, the
-//              descent update and batch rule, the normalized error, the best
-//              fit with its stable step bound, the fit's statistics, the
-//              error history with the descent's path, the error over the
-//              plane of c and t0.
-//   platform/  the only code that knows Qt's widgets: the controls with their
-//              classic behaviour, twips, the palette, the message box,
-//              number <-> text and pictures copied or saved.
-//   window/    this class's layout, start-up, view switch, grid and
-//              parameter controls, the read-only panel under the step
-//              buttons (error history, best fit), and undo.
-//   fit/       the fit state, evaluar and mostrar (the core's sums into the
-//              fields and the displays), the step handlers and desbord.
-//   chart/     the two chart redraws and the click on the chart.
-//   datafile/  saving and restoring "datos.txt"; the grid's rows pasted,
-//              copied and dropped as text.
-//   report/    the fit report, a window of its own that this one opens
-//              (verInforme_Click) and connects to estadoCambiado.
-//   map/       the error map, a window of its own that this one opens
-//              (verMapa_Click) and connects to estadoCambiado.
-// Member functions are defined in the folder of their subsystem.
+// Members are grouped below by subsystem, and each group's functions are
+// defined in that subsystem's folder. docs/design.md maps the folders and
+// tells how a view attaches and what undo keeps.
 
 #include "fit/constants.h"
 #include "fit/fit_state.h"
