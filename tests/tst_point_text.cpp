@@ -89,9 +89,9 @@ void tst_PointText::parsesPaste_data()
             << "el valor de t de la línea 1 («1.2.3») no es un número";
     QTest::newRow("one field in a row of a table") << es << "0\t1\n2\n3\t4" << 20 << QStringList{}
                                                    << 0 << "la línea 2 no tiene dos números";
-    QTest::newRow("an empty field inside a row")
+    QTest::newRow("an empty field inside a row is named")
             << es << "t;f(t)\n0;\n"
-            << 20 << QStringList{} << 0 << "la línea 2 no tiene dos números";
+            << 20 << QStringList{} << 0 << "el valor de f(t) de la línea 2 está vacío";
     QTest::newRow("a heading of one word is no heading")
             << es << "datos\n0\t1" << 20 << QStringList{} << 0 << "la línea 1 no tiene dos números";
     QTest::newRow("a no-break space groups, it does not separate")
@@ -100,6 +100,61 @@ void tst_PointText::parsesPaste_data()
     QTest::newRow("a bad row below the rows that fit still refuses")
             << es << rows22("x") << 20 << QStringList{} << 0
             << "el valor de f(t) de la línea 22 («x») no es un número";
+    // What used to paste nothing, or a heading dropped, without a word.
+    QTest::newRow("grouped numbers under es_ES are no heading")
+            << es << "1.234,5\t2.345,6\n1\t2" << 20 << QStringList{} << 0
+            << "el valor de t de la línea 1 («1.234,5») no es un número";
+    QTest::newRow("decimal commas under en_US are no heading")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << "1,5\t2,5\n3\t4" << 20
+            << QStringList{} << 0 << "el valor de t de la línea 1 («1,5») no es un número";
+    QTest::newRow("numbers wrapped in direction marks read")
+            << es << QStringLiteral("\u200f1,5\u200f\t\u200f-2\u200f\n\u200e3\u061c 4") << 20
+            << QStringList{"1,5", "-2", "3", "4"} << 0 << "";
+    QTest::newRow("a heading of letters with units is skipped")
+            << es << "tiempo (s)\taltura (cm)\n1\t2" << 20 << QStringList{"1", "2"} << 0 << "";
+    QTest::newRow("exponents hold a letter and are still numbers")
+            << es << "1E5\t2e-3" << 20 << QStringList{"100000", "0,002"} << 0 << "";
+    QTest::newRow("a lone line of two words is a heading with no rows")
+            << es << "abc\tdef\n"
+            << 20 << QStringList{} << 0
+            << "el texto solo tiene el encabezado «abc», «def»: no hay filas de números que pegar";
+    QTest::newRow("an empty text") << es << "" << 20 << QStringList{} << 0 << "el texto está vacío";
+    QTest::newRow("a text of blanks, line ends and marks")
+            << es << QStringLiteral(" \t\r\n \u200f\n") << 20 << QStringList{} << 0
+            << "el texto solo tiene espacios en blanco";
+    QTest::newRow("a tab at the end is a third field, empty")
+            << es << "1\t2\t\n"
+            << 20 << QStringList{} << 0
+            << "la línea 1 acaba en un separador de más: tras t y f(t) no puede haber otro campo, "
+               "ni vacío";
+    QTest::newRow("two semicolons at the end are extra fields, empty")
+            << es << "0;1\n1;2;;" << 20 << QStringList{} << 0
+            << "la línea 2 acaba en un separador de más: tras t y f(t) no puede haber otro campo, "
+               "ni vacío";
+    QTest::newRow("three columns name the third field")
+            << es << "1\t2\t3" << 20 << QStringList{} << 0
+            << "la línea 1 tiene un tercer campo («3»): una fila tiene solo t y f(t)";
+    QTest::newRow("four columns are counted")
+            << es << "1;2;;x" << 20 << QStringList{} << 0
+            << "la línea 1 tiene 4 campos: una fila tiene solo t y f(t)";
+    QTest::newRow("a blank line between rows is named")
+            << es << "0\t1\n\n2\t3" << 20 << QStringList{} << 0 << "la línea 2 está en blanco";
+    QTest::newRow("under the copy's heading empty fields are empty cells and rows")
+            << es << "t\tf(t)\n1\t\n\t2\n\t\n\n3\t4,50\n"
+            << 20 << QStringList{"1", "", "", "2", "", "", "", "", "3", "4,5"} << 0 << "";
+    QTest::newRow("under the copy's heading the rows past the room are still counted")
+            << es << "t\tf(t)\n1\t\n\t\n3\t4" << 2 << QStringList{"1", "", "", ""} << 1 << "";
+    QTest::newRow("the line and paragraph separators end lines")
+            << es << QStringLiteral("0\t1\u20282\t3\u2029") << 20 << QStringList{"0", "1", "2", "3"}
+            << 0 << "";
+    QTest::newRow("a NUL is shown, not the end of the message")
+            << es << QStringLiteral("0\t1\n1\t2") + QChar(0) + QStringLiteral("3\x7f") << 20
+            << QStringList{} << 0
+            << QStringLiteral("el valor de f(t) de la línea 2 («2\u24003\u2421») no es un número");
+    QTest::newRow("a long field is cut before a whole character")
+            << es << QStringLiteral("0\t0123456789012345678\U0001d7ce") << 20 << QStringList{} << 0
+            << QStringLiteral("el valor de f(t) de la línea 1 («0123456789012345678…») no es un "
+                              "número");
     QTest::newRow("a text larger than a point file is refused")
             << es << QString(pointFileLimit(10) + 1, u'1') << 20 << QStringList{} << 0
             << "el texto es demasiado grande para una tabla de puntos";

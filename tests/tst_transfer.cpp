@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -93,9 +94,13 @@ private slots:
     void copyThenPasteRestoresGrid_data();
     void copyThenPasteRestoresGrid();
     void pasteIsOneUndoStep();
+    void pastesWhatTheClipboardHolds_data();
+    void pastesWhatTheClipboardHolds();
     void cellMenuPastesAndCopiesTable();
     void droppedFile_data();
     void droppedFile();
+    void restoreIsOneUndoStep_data();
+    void restoreIsOneUndoStep();
     void savedChartHoldsCurveAsPaths();
     void refusedSaveLeavesNoFile_data();
     void refusedSaveLeavesNoFile();
@@ -125,23 +130,30 @@ void tst_Transfer::cleanup()
 void tst_Transfer::copyThenPasteRestoresGrid_data()
 {
     QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("shape"); // a row each: x both cells, t or y that one alone, . none
 
-    QTest::newRow("a full grid under es_ES") << kSpanish << 20;
-    QTest::newRow("three rows under C") << QLocale::c() << 3;
+    QTest::newRow("a full grid under es_ES") << kSpanish << QString(20, u'x');
+    QTest::newRow("three rows under C") << QLocale::c() << "xxx";
+    QTest::newRow("a row with only f(t), then one with only t") << kSpanish << "xyxtx";
+    QTest::newRow("rows after a gap of two empty rows") << kSpanish << "xx..xxx";
+    QTest::newRow("the first row empty, the last row only t")
+            << QLocale::c() << "." + QString(18, u'x') + "t";
+    QTest::newRow("a lone f(t) in the last row") << kSpanish << QString(19, u'.') + "y";
 }
 
 void tst_Transfer::copyThenPasteRestoresGrid()
 {
     QFETCH(QLocale, locale);
-    QFETCH(int, rows);
+    QFETCH(QString, shape);
 
     // Awkward numbers as the program writes them: signs, decimals, exponents.
     auto from = makeForm(locale);
     QStringList t, y;
-    for (int k = 0; k < rows; ++k) {
-        t << numberToText(-0.125 * k + 1e-7 * (k % 3));
-        y << numberToText(k % 2 ? 2.5e300 / (k + 1) : k + 0.001);
+    for (int k = 0; k < shape.size(); ++k) {
+        const QChar row = shape.at(k);
+        t << (row == u'x' || row == u't' ? numberToText(-0.125 * k + 1e-7 * (k % 3)) : "");
+        y << (row == u'x' || row == u'y' ? numberToText(k % 2 ? 2.5e300 / (k + 1) : k + 0.001)
+                                         : "");
     }
     fillGrid(*from, t, y);
     QTest::keyClick(from->yv(5), Qt::Key_C, Qt::ControlModifier);
@@ -154,9 +166,12 @@ void tst_Transfer::copyThenPasteRestoresGrid()
     QCOMPARE(messages.texts, QStringList{});
 
     // A selection is copied as a selection.
-    from->xv(1)->selectAll();
-    QTest::keyClick(from->xv(1), Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), t.at(1));
+    const int k = int(t.lastIndexOf(QRegularExpression(".+")));
+    if (k < 0)
+        return;
+    from->xv(k)->selectAll();
+    QTest::keyClick(from->xv(k), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), t.at(k));
 }
 
 void tst_Transfer::pasteIsOneUndoStep()
@@ -197,6 +212,63 @@ void tst_Transfer::pasteIsOneUndoStep()
     QCOMPARE(messages.texts, QStringList{});
 }
 
+void tst_Transfer::pastesWhatTheClipboardHolds_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("grid"); // the first rows afterwards, the rest empty
+    QTest::addColumn<QString>("message");
+
+    const QStringList untouched{"9", "9"};
+    const QString sheet = "<table><tr><th>t</th><th>f(t)</th><th></th></tr>"
+                          "<tr><td>0,5</td><td>1</td><td></td></tr>"
+                          "<tr><td> 2 </td><td>1,5E1</td><td></td></tr>"
+                          "<tr><td></td><td></td><td></td></tr></table>";
+    QTest::newRow("a spreadsheet's HTML table alone is read by its cells")
+            << "" << sheet << 1 << QStringList{"9", "9", "0,5", "1", "2", "15"} << "";
+    QTest::newRow("the plain text goes before the HTML")
+            << "3\t4" << sheet << 0 << QStringList{"3", "4"} << "";
+    QTest::newRow("a page's table after its text, with a heading row")
+            << ""
+            << "<p>Medidas</p><table><tr><td>t</td><td>y</td></tr><tr><td>1</td><td>2</td>"
+               "</tr></table>"
+            << 0 << QStringList{"1", "2"} << "";
+    QTest::newRow("an empty cell of an HTML table is named")
+            << ""
+            << "<table><tr><td>1</td><td>2</td></tr><tr><td>3</td><td></td></tr></table>" << 0
+            << untouched << "No se pudo pegar: el valor de f(t) de la línea 2 está vacío";
+    QTest::newRow("HTML with no table is read as its text")
+            << ""
+            << "<p>1 2<br>3 4</p>" << 0 << QStringList{"1", "2", "3", "4"} << "";
+    QTest::newRow("an empty clipboard")
+            << ""
+            << "" << 0 << untouched << "No se pudo pegar: el portapapeles no tiene texto";
+}
+
+// Ctrl+V in a cell, with the clipboard as another program leaves it.
+void tst_Transfer::pastesWhatTheClipboardHolds()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, html);
+    QFETCH(int, row);
+    QFETCH(QStringList, grid);
+    QFETCH(QString, message);
+
+    auto form = makeForm();
+    fillGrid(*form, {"9"}, {"9"});
+    auto *mime = new QMimeData;
+    if (!text.isEmpty())
+        mime->setText(text);
+    if (!html.isEmpty())
+        mime->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    MessageRecorder messages;
+    QTest::keyClick(form->xv(row), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(gridTexts(*form), gridOf(grid));
+    QCOMPARE(messages.texts, message.isEmpty() ? QStringList{} : QStringList{message});
+}
+
 void tst_Transfer::cellMenuPastesAndCopiesTable()
 {
     auto form = makeForm();
@@ -218,6 +290,19 @@ void tst_Transfer::cellMenuPastesAndCopiesTable()
 
     choose(form->xv(7), "Copiar tabla");
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("t\tf(t)\n1\t2\n3\t4\n"));
+
+    // A table that comes as HTML alone can be pasted from the menu as well.
+    auto *html = new QMimeData;
+    html->setHtml("<table><tr><td>5</td><td>6</td></tr></table>");
+    QGuiApplication::clipboard()->setMimeData(html);
+    QCoreApplication::sendEvent(form->xv(1), &event);
+    menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QAction *paste = menu->actions().at(entries.indexOf("&Pegar"));
+    QVERIFY(paste->isEnabled());
+    paste->trigger();
+    menu->close();
+    QCOMPARE(gridTexts(*form), gridOf({"1", "2", "5", "6"}));
 }
 
 void tst_Transfer::droppedFile_data()
@@ -275,6 +360,69 @@ void tst_Transfer::droppedFile()
     dropOnto(form->xv(row), dir->filePath(name));
     QCOMPARE(gridTexts(*form), gridOf(grid));
     QCOMPARE(messages.texts, message.isEmpty() ? QStringList{} : QStringList{message});
+}
+
+void tst_Transfer::restoreIsOneUndoStep_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("restored"); // the grid's first rows after the restore
+
+    QTest::newRow("datos.txt dropped on row 15") << "drop" << QStringList{"1,50", "3", "2", "4"};
+    QTest::newRow("Recuperar in the data view") << "button" << QStringList{"1,50", "3", "2", "4"};
+    QTest::newRow("Recuperar in the chart view, whose capture rewrites the texts")
+            << "chart" << QStringList{"1,5", "3", "2", "4"};
+}
+
+// Twelve pasted rows, then a restore of two points: Ctrl+Z in a cell puts the
+// twelve back, and a second one undoes the paste. The points in use are the
+// restored ones until "Gráfica" takes the cells.
+void tst_Transfer::restoreIsOneUndoStep()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, restored);
+
+    QFile file("datos.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(" 2 \r\n1,50\r\n3\r\n2\r\n4\r\n");
+    file.close();
+    auto form = makeForm();
+    QString rows;
+    QStringList twelve;
+    for (int k = 1; k <= 12; ++k) {
+        rows += QStringLiteral("%1\t%2\n").arg(k).arg(2 * k);
+        twelve << QString::number(k) << QString::number(2 * k);
+    }
+    MessageRecorder messages;
+    pasteInto(form->xv(0), rows);
+    QCOMPARE(gridTexts(*form), gridOf(twelve));
+
+    if (how == "drop") {
+        dropOnto(form->xv(14), dir->filePath("datos.txt"));
+    } else if (how == "button") {
+        form->Recuperar->click();
+    } else {
+        form->Command5_Click();
+        QCOMPARE(form->n, int16_t(12));
+        form->Recuperar->click();
+        QVERIFY(!form->modoDatos);
+        form->Command5_Click();
+    }
+    QCOMPARE(gridTexts(*form), gridOf(restored));
+    QCOMPARE(form->n, int16_t(2));
+    const double x0 = form->x(0);
+
+    undoIn(form->yv(3));
+    QCOMPARE(gridTexts(*form), gridOf(twelve));
+    QCOMPARE(form->n, int16_t(2));
+    QCOMPARE(form->x(0), x0);
+    form->Command5_Click();
+    QCOMPARE(form->n, int16_t(12));
+    QCOMPARE(form->x(11), 12.0);
+    form->Command5_Click();
+
+    undoIn(form->xv(0));
+    QCOMPARE(gridTexts(*form), gridOf({}));
+    QCOMPARE(messages.texts, QStringList{});
 }
 
 void tst_Transfer::savedChartHoldsCurveAsPaths()

@@ -111,6 +111,10 @@ void Form1::recuperarDe(const QString &ruta)
         return;
     }
 
+    // The grid before is one Ctrl+Z away in a cell, as before a paste. Undoing
+    // it puts back the cells' texts only: the points in use stay until the
+    // next "Gráfica" captures the cells.
+    const QStringList antes = textosTabla();
     n = int16_t(archivo.texts.size() / 2);
     vaciarDeshacer();
     for (int k = 0; k <= kLastRow; ++k) {
@@ -128,6 +132,8 @@ void Form1::recuperarDe(const QString &ruta)
         entrarEnGrafica();
         ocupado = false;
     }
+    // After the capture, which writes the texts in normal form.
+    anotarEnTabla(antes);
 }
 
 void Form1::soltarArchivo(int fila, TextBox *celda, const QString &ruta)

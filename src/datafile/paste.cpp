@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 // The grid's rows in and out as text: a paste from the clipboard (or a
 // dropped file's text) is read and checked whole before a cell changes; the
@@ -12,12 +13,28 @@
 
 void Form1::pegar(int fila, TextBox *celda)
 {
-    pegarTexto(fila, celda, QGuiApplication::clipboard()->text());
+    // The plain text where there is one; a table copied from some spreadsheets
+    // and pages comes as HTML alone.
+    const QMimeData *datos = QGuiApplication::clipboard()->mimeData();
+    const QString texto = datos ? datos->text() : QString();
+    if (texto.isEmpty() && datos && datos->hasHtml()) {
+        pegarTabla(fila, celda, parsePastedHtml(datos->html(), kRows - fila, celda->maxLength()));
+        return;
+    }
+    if (texto.isEmpty() && !(datos && datos->hasText())) {
+        msgBox(this, QStringLiteral("No se pudo pegar: el portapapeles no tiene texto"));
+        return;
+    }
+    pegarTexto(fila, celda, texto);
 }
 
 void Form1::pegarTexto(int fila, TextBox *celda, const QString &texto)
 {
-    const PastedTable tabla = parsePastedText(texto, kRows - fila, celda->maxLength());
+    pegarTabla(fila, celda, parsePastedText(texto, kRows - fila, celda->maxLength()));
+}
+
+void Form1::pegarTabla(int fila, TextBox *celda, const PastedTable &tabla)
+{
     if (!tabla.refusal.isEmpty()) {
         msgBox(this, QStringLiteral("No se pudo pegar: ") + tabla.refusal);
         return;
@@ -41,12 +58,12 @@ void Form1::pegarTexto(int fila, TextBox *celda, const QString &texto)
 
 void Form1::copiarTabla()
 {
-    // Down to the first row whose two cells are empty.
-    QStringList textos;
-    for (int k = 0; k <= kLastRow; ++k) {
-        if (xv(k)->text().isEmpty() && yv(k)->text().isEmpty())
-            break;
-        textos << xv(k)->text() << yv(k)->text();
-    }
+    // Down to the last row with a text, empty cells and rows included: under
+    // the heading the copy writes, a paste takes them as empty cells.
+    QStringList textos = textosTabla();
+    while (!textos.isEmpty() && textos.last().isEmpty())
+        textos.removeLast();
+    if (textos.size() % 2 != 0)
+        textos << QString();
     QGuiApplication::clipboard()->setText(pointTableText(textos));
 }

@@ -221,7 +221,10 @@ void TextBox::contextMenuEvent(QContextMenuEvent *event)
     };
     const bool editable = !isReadOnly();
     const bool selected = hasSelectedText() && echoMode() == QLineEdit::Normal;
-    const bool clipboardText = !QGuiApplication::clipboard()->text().isEmpty();
+    // A box that takes its pastes over may read a table that comes as HTML alone.
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    const bool clipboardText
+            = clipboard && (!clipboard->text().isEmpty() || (onPaste && clipboard->hasHtml()));
     entry(QStringLiteral("&Deshacer"), QKeySequence::Undo,
           editable && (isUndoAvailable() || onUndo), [this] { undoStep(); });
     entry(QStringLiteral("&Rehacer"), QKeySequence::Redo, editable && isRedoAvailable(),

@@ -40,6 +40,7 @@
 
 class QAction;
 class InformeAjuste;
+struct PastedTable;
 class MapaError;
 class QLabel;
 class QPushButton;
@@ -69,7 +70,7 @@ public:
     QLabel *Label12{};               // heading "f(t)" of the y column
     ControlArray<TextBox, kRows> xv; // t of point k, row k
     ControlArray<TextBox, kRows> yv; // y of point k, row k
-    QUndoStack pegados;              // the grid's pastes, undone one by one with Ctrl+Z in a cell
+    QUndoStack pegados; // the grid's pastes and restores, undone one by one with Ctrl+Z in a cell
 
     // ---- Chart and its axis labels
     PictureBox *graf{}; // the chart: t from -5 to 15, values from 0 to 10
@@ -183,7 +184,11 @@ public:
     void yv_KeyPress(int Index, int16_t &KeyAscii);
     // Rows of t and f(t) texts written from row `primera` down as one undo step.
     void ponerEnTabla(int primera, const QStringList &textos);
+    // The whole grid changed by a handler since it held `antes` (t then f(t)
+    // of each row, as textosTabla gives them), kept as one undo step.
+    void anotarEnTabla(const QStringList &antes);
     void deshacerEnTabla();
+    QStringList textosTabla() const;
 
     // ---- Parameter controls
     void LSCR_Change();
@@ -222,6 +227,7 @@ public:
     // The grid's rows from and to text: the clipboard, a dropped file.
     void pegar(int fila, TextBox *celda);
     void pegarTexto(int fila, TextBox *celda, const QString &texto);
+    void pegarTabla(int fila, TextBox *celda, const PastedTable &tabla);
     void copiarTabla();
     void soltarArchivo(int fila, TextBox *celda, const QString &ruta);
 

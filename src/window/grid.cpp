@@ -58,8 +58,8 @@ void Form1::yv_KeyPress(int, int16_t &KeyAscii)
 
 namespace {
 
-// One paste as one step of the grid's undo history: the cells it wrote, each
-// with its text before and after.
+// One paste or restore as one step of the grid's undo history: the cells it
+// wrote, each with its text before and after.
 class PegadoEnTabla : public QUndoCommand
 {
 public:
@@ -70,10 +70,16 @@ public:
         QString despues;
     };
 
-    explicit PegadoEnTabla(std::vector<Celda> celdas) : celdas(std::move(celdas)) { }
+    // `escrito`: the cells already show their texts after, so the push that
+    // keeps the step writes nothing.
+    explicit PegadoEnTabla(std::vector<Celda> celdas, bool escrito = false)
+        : celdas(std::move(celdas)), escrito(escrito)
+    { }
 
     void redo() override
     {
+        if (std::exchange(escrito, false))
+            return;
         for (const Celda &celda : celdas)
             celda.caja->setText(celda.despues);
     }
@@ -92,6 +98,7 @@ public:
 
 private:
     std::vector<Celda> celdas;
+    bool escrito;
 };
 
 } // namespace
@@ -107,6 +114,27 @@ void Form1::ponerEnTabla(int primera, const QStringList &textos)
     }
     // Pushing the step writes the cells.
     pegados.push(new PegadoEnTabla(std::move(celdas)));
+}
+
+void Form1::anotarEnTabla(const QStringList &antes)
+{
+    const QStringList ahora = textosTabla();
+    if (ahora == antes)
+        return;
+    std::vector<PegadoEnTabla::Celda> celdas;
+    for (int k = 0; k <= kLastRow; ++k) {
+        celdas.push_back({xv(k), antes.at(2 * k), ahora.at(2 * k)});
+        celdas.push_back({yv(k), antes.at(2 * k + 1), ahora.at(2 * k + 1)});
+    }
+    pegados.push(new PegadoEnTabla(std::move(celdas), true));
+}
+
+QStringList Form1::textosTabla() const
+{
+    QStringList textos;
+    for (int k = 0; k <= kLastRow; ++k)
+        textos << xv(k)->text() << yv(k)->text();
+    return textos;
 }
 
 void Form1::deshacerEnTabla()
