@@ -29,7 +29,7 @@ Shortest shortest(double x)
         if (*p != '.')
             out.digits += *p;
     if (p < written.ptr) {
-        ++p;          // past 'e'
+        ++p;           // past 'e'
         if (*p == '+') // from_chars reads a minus sign only
             ++p;
         std::from_chars(p, written.ptr, out.exponent);
