@@ -338,6 +338,9 @@ private slots:
         const Parameters p{kRat42A, kRat42C, kRat42T0};
         const FitStatistics fit = fitStatistics(p, held, kRat42.points());
         const DeltaMethod delta(p, held, kRat42);
+        for (size_t i = 0; i < 3; ++i)
+            for (size_t j = 0; j < 3; ++j)
+                QVERIFY(near(fit.covariance[i][j], delta.cov[i][j], 1e-6, 1e-15));
         const GrowthFigures figures = growthFigures(fit);
         for (int k = 0; k < kGrowthCount; ++k) {
             const GrowthFigure &g = figures[size_t(k)];
