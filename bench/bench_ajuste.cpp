@@ -7,7 +7,10 @@
 #include "numeric/best_fit.h"
 #include "numeric/descent.h"
 #include "numeric/error_surface.h"
+#include "numeric/fit_bands.h"
 #include "numeric/fit_statistics.h"
+#include "numeric/growth_figures.h"
+#include "numeric/rounded_result.h"
 #include "numeric/vector_state.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
@@ -356,6 +359,79 @@ void BM_fitStatistics(benchmark::State &state)
     }
 }
 BENCHMARK(BM_fitStatistics)->Unit(benchmark::kMicrosecond);
+
+// The figures the report adds to those statistics on the same twenty points,
+// the statistics themselves computed once outside the loop: the best fit's
+// bands at 200 t across the points and a margin, as the figure samples them;
+// the growth figures of both columns; and the results of both columns'
+// parameters and growth figures rounded to their errors and written.
+struct ReportFigures
+{
+    double t[21]{}, y[21]{};
+    FitStatistics current, atBest;
+
+    ReportFigures()
+    {
+        for (int k = 0; k < 20; ++k) {
+            t[k] = k;
+            y[k] = sampleY(k);
+        }
+        const Points points{t, y, 20};
+        current = fitStatistics({7.5, 0.8, 5.5}, {}, points);
+        atBest = bestFitStatistics(bestFit({5, 1, 0}, {}, points), {}, points);
+    }
+};
+
+void BM_fitBands(benchmark::State &state)
+{
+    const ReportFigures figures;
+    for (auto _ : state) {
+        int drawn = 0;
+        for (int k = 0; k < 200; ++k)
+            drawn += fitBandsAt(figures.atBest, -2 + 23 * k / 199.0).has_value();
+        if (drawn != 200)
+            state.SkipWithError("a band is missing");
+        benchmark::DoNotOptimize(drawn);
+    }
+}
+BENCHMARK(BM_fitBands)->Unit(benchmark::kMicrosecond);
+
+void BM_growthFigures(benchmark::State &state)
+{
+    const ReportFigures figures;
+    for (auto _ : state) {
+        const GrowthFigures current = growthFigures(figures.current);
+        const GrowthFigures atBest = growthFigures(figures.atBest);
+        if (!current[0].standardError || !atBest[0].standardError)
+            state.SkipWithError("no standard errors");
+        benchmark::DoNotOptimize(current);
+        benchmark::DoNotOptimize(atBest);
+    }
+}
+BENCHMARK(BM_growthFigures)->Unit(benchmark::kMicrosecond);
+
+void BM_roundedResults(benchmark::State &state)
+{
+    const ReportFigures figures;
+    for (auto _ : state) {
+        size_t length = 0;
+        for (const FitStatistics *fit : {&figures.current, &figures.atBest}) {
+            const GrowthFigures growth = growthFigures(*fit);
+            for (int j = 0; j < 3; ++j)
+                if (const auto r
+                    = roundToUncertainty(parameterValue(fit->p, j), fit->standardError[size_t(j)]))
+                    length += resultText(*r, ',').size();
+            for (const GrowthFigure &g : growth)
+                if (g.value && g.standardError)
+                    if (const auto r = roundToUncertainty(*g.value, *g.standardError))
+                        length += resultText(*r, ',').size();
+        }
+        if (length == 0)
+            state.SkipWithError("no result");
+        benchmark::DoNotOptimize(length);
+    }
+}
+BENCHMARK(BM_roundedResults)->Unit(benchmark::kMicrosecond);
 
 // The open report's whole refresh after a change: both columns' statistics
 // and every cell written (the parameters alternate, so every figure changes).

@@ -4,15 +4,108 @@
 // differences inverted by hand.
 
 #include "core_support.h"
+#include "numeric/fit_bands.h"
 #include "numeric/fit_statistics.h"
+#include "numeric/growth_figures.h"
 
 #include <array>
 #include <cmath>
+#include <functional>
+
+using Triple = std::array<double, 3>; // a, c, t0
 
 Q_DECLARE_METATYPE(Parameters)
+Q_DECLARE_METATYPE(Triple)
 Q_DECLARE_METATYPE(Held)
 Q_DECLARE_METATYPE(NoAnswer)
 Q_DECLARE_METATYPE(Sample)
+
+namespace {
+
+// Rat42's data and certified values (see rat42 below), t0 = b2 / b3.
+const Sample kRat42{{9, 14, 21, 28, 42, 57, 63, 70, 79},
+                    {8.930, 10.800, 18.590, 22.330, 39.350, 56.110, 61.730, 64.620, 67.080}};
+constexpr double kRat42A = 72.462237576, kRat42SeA = 1.7340283401;
+constexpr double kRat42C = 0.067359200066, kRat42SeC = 0.0034465663377;
+constexpr double kRat42T0 = 2.6180768402 / kRat42C;
+constexpr double kRat42S = 1.1587725499; // residual standard deviation, 6 degrees of freedom
+// t(0.975; ν) from the printed tables, ν = 6 … 9.
+constexpr double kT975[] = {2.446911851, 2.364624252, 2.306004135, 2.262157163};
+
+using Figure = std::function<double(const Triple &)>;
+
+// The delta method written out at p: a Jacobian of the model by central
+// differences, JᵀJ over the free parameters inverted by cofactors (a held
+// parameter's row and column made the identity's, then dropped), s² = E / (n −
+// p) from its own residuals, and a figure's gradient by central differences.
+struct DeltaMethod
+{
+    Triple p;
+    std::array<bool, 3> free;
+    double cov[3][3]{};
+    double s2{0.0};
+
+    static double model(const Triple &q, double t)
+    {
+        return q[0] / (1 + std::exp(-q[1] * (t - q[2])));
+    }
+
+    Triple gradient(const Figure &h) const // 0 for a held parameter
+    {
+        Triple g{};
+        for (size_t j = 0; j < 3; ++j) {
+            Triple up = p, down = p;
+            up[j] += 1e-5 * std::fabs(p[j]);
+            down[j] -= 1e-5 * std::fabs(p[j]);
+            g[j] = free[j] ? (h(up) - h(down)) / (up[j] - down[j]) : 0.0;
+        }
+        return g;
+    }
+
+    DeltaMethod(Parameters at, Held held, const Sample &sample)
+        : p{at.a, at.c, at.t0}, free{!held.a, !held.c, !held.t0}
+    {
+        double m[3][3]{}, E = 0;
+        for (size_t k = 0; k < sample.t.size(); ++k) {
+            const Triple g = gradient([&](const Triple &q) { return model(q, sample.t[k]); });
+            for (size_t i = 0; i < 3; ++i)
+                for (size_t j = 0; j < 3; ++j)
+                    m[i][j] += g[i] * g[j];
+            E += std::pow(sample.y[k] - model(p, sample.t[k]), 2);
+        }
+        for (size_t j = 0; j < 3; ++j)
+            m[j][j] += free[j] ? 0 : 1;
+        s2 = E / (int(sample.t.size()) - free[0] - free[1] - free[2]);
+        auto cofactor = [&m](size_t i, size_t j) {
+            const size_t r0 = (i + 1) % 3, r1 = (i + 2) % 3, c0 = (j + 1) % 3, c1 = (j + 2) % 3;
+            return m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0];
+        };
+        const double det
+                = m[0][0] * cofactor(0, 0) + m[0][1] * cofactor(0, 1) + m[0][2] * cofactor(0, 2);
+        for (size_t i = 0; i < 3; ++i)
+            for (size_t j = 0; j < 3; ++j)
+                cov[i][j] = free[i] && free[j] ? s2 * cofactor(j, i) / det : 0.0;
+    }
+
+    double variance(const Triple &g) const
+    {
+        double v = 0;
+        for (size_t i = 0; i < 3; ++i)
+            for (size_t j = 0; j < 3; ++j)
+                v += g[i] * cov[i][j] * g[j];
+        return v;
+    }
+};
+
+// The growth figures by their definitions, in the order of Growth.
+const Figure kGrowth[kGrowthCount] = {
+        [](const Triple &q) { return std::log(2.0) / q[1]; },
+        [](const Triple &q) { return std::log(81.0) / q[1]; },
+        [](const Triple &q) { return q[0] * q[1] / 4; },
+        [](const Triple &q) { return q[2] - 2 / q[1]; },
+};
+
+} // namespace
 
 class tst_FitStatistics : public QObject
 {
@@ -33,11 +126,9 @@ private slots:
     void rat42()
     {
         QFETCH(Parameters, start);
-        const Sample rat42{{9, 14, 21, 28, 42, 57, 63, 70, 79},
-                           {8.930, 10.800, 18.590, 22.330, 39.350, 56.110, 61.730, 64.620, 67.080}};
-        const BestFit best = bestFit(start, {}, rat42.points());
+        const BestFit best = bestFit(start, {}, kRat42.points());
         QVERIFY(best.found());
-        const FitStatistics fit = bestFitStatistics(best, {}, rat42.points());
+        const FitStatistics fit = bestFitStatistics(best, {}, kRat42.points());
         QCOMPARE(fit.reason, NoAnswer::none);
         QCOMPARE(fit.dof, 6);
         // Nine significant digits at least, against the certified eleven.
@@ -50,7 +141,23 @@ private slots:
         QVERIFY(certified(fit.standardError[1], 0.0034465663377));
         QVERIFY(certified(*fit.E, 8.0565229338));
         QVERIFY(certified(*fit.s, 1.1587725499));
+        QVERIFY(certified(fit.t975, kT975[0]));
         QVERIFY(fit.atMinimum());
+
+        // Where c's certified error suffices: the doubling time's, ln 2 / c²
+        // times c's, and its interval, the image of c's.
+        const double q = kT975[0], ln2 = std::log(2.0);
+        const GrowthFigure doubling = growthFigure(growthFigures(fit), Growth::doubling);
+        QVERIFY(certified(*doubling.standardError, ln2 / (kRat42C * kRat42C) * kRat42SeC));
+        QVERIFY(certified(doubling.lower, ln2 / (kRat42C + q * kRat42SeC)));
+        QVERIFY(certified(doubling.upper, ln2 / (kRat42C - q * kRat42SeC)));
+        // And far from the rise, where e^(c (t − t0)) overflows and the
+        // gradient is a's alone or nothing: the bands a ± q √(SE(a)² [+ s²]), 0 ± q s.
+        const std::optional<BandPoint> after = fitBandsAt(fit, 1e6), before = fitBandsAt(fit, -1e6);
+        QVERIFY(after && certified(after->confidenceUpper, kRat42A + q * kRat42SeA));
+        QVERIFY(certified(after->predictionLower, kRat42A - q * std::hypot(kRat42SeA, kRat42S)));
+        QVERIFY(before && before->confidenceLower == 0 && before->confidenceUpper == 0);
+        QVERIFY(certified(before->predictionUpper, q * kRat42S));
     }
 
     // The quantile against closed forms: t = tan(π (q − ½)) for one degree
@@ -203,6 +310,109 @@ private slots:
             norm2 += std::pow(1 / (1 + std::exp(-away.c * (t - away.t0))), 2);
         QVERIFY(near(fit.stepToMinimum, delta * std::sqrt(norm2) / *fit.s, 1e-5));
         QVERIFY(!fit.atMinimum());
+    }
+
+    // At Rat42's certified values against the delta method written out, all
+    // free and with some held: a held parameter has no column, a figure that
+    // moves with no free parameter is fixed, q counts the held ones as no
+    // parameters, and the slope's and the lag's intervals are value ± q SE.
+    void deltaMethod_data()
+    {
+        QTest::addColumn<Held>("held");
+        QTest::addColumn<double>("q");
+        QTest::newRow("nothing held") << Held{} << kT975[0];
+        QTest::newRow("t0 held leaves the lag's error to c alone")
+                << Held{false, false, true} << kT975[1];
+        QTest::newRow("c held fixes both times and leaves the slope's error to a")
+                << Held{false, true, false} << kT975[1];
+        QTest::newRow("a and c held fix the slope and leave the lag's error to t0")
+                << Held{true, true, false} << kT975[2];
+        QTest::newRow("every parameter held leaves the prediction band q s alone")
+                << Held{true, true, true} << kT975[3];
+    }
+
+    void deltaMethod()
+    {
+        QFETCH(Held, held);
+        QFETCH(double, q);
+        const Parameters p{kRat42A, kRat42C, kRat42T0};
+        const FitStatistics fit = fitStatistics(p, held, kRat42.points());
+        const DeltaMethod delta(p, held, kRat42);
+        for (size_t i = 0; i < 3; ++i)
+            for (size_t j = 0; j < 3; ++j)
+                QVERIFY(near(fit.covariance[i][j], delta.cov[i][j], 1e-6, 1e-15));
+        const GrowthFigures figures = growthFigures(fit);
+        for (int k = 0; k < kGrowthCount; ++k) {
+            const GrowthFigure &g = figures[size_t(k)];
+            const Triple gradient = delta.gradient(kGrowth[k]);
+            QCOMPARE(g.fixed, gradient == Triple{});
+            QCOMPARE(g.standardError.has_value(), !g.fixed);
+            if (g.fixed)
+                continue;
+            const double se = std::sqrt(delta.variance(gradient));
+            QVERIFY(near(*g.standardError, se, 1e-6));
+            if (Growth(k) == Growth::maxSlope || Growth(k) == Growth::lag)
+                QVERIFY(near(g.upper - *g.value, q * se, 1e-6)
+                        && near(*g.value - g.lower, q * se, 1e-6));
+        }
+        for (const double t : {0.0, 9.0, kRat42T0, 79.0, 150.0}) {
+            const std::optional<BandPoint> band = fitBandsAt(fit, t);
+            const Figure curve = [t](const Triple &x) { return DeltaMethod::model(x, t); };
+            const double v = delta.variance(delta.gradient(curve));
+            QVERIFY(band && near(band->f, curve(delta.p), 1e-12));
+            QVERIFY(near(band->confidenceUpper - band->f, q * std::sqrt(v), 1e-6, 1e-12));
+            QVERIFY(near(band->f - band->predictionLower, q * std::sqrt(delta.s2 + v), 1e-6));
+        }
+    }
+
+    // Where a time has no value or no upper end, where no figure has one, and
+    // where the statistics give no bands.
+    void growthWithoutValue_data()
+    {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<Parameters>("p");
+        QTest::addColumn<QList<bool>>("hasValue"); // in the order of Growth
+        QTest::addColumn<bool>("timesUnbounded");
+        QTest::addColumn<bool>("bands");
+        const Sample noisy = logisticSample(8, 0.9, 6, 20, 0.05);
+        QTest::newRow("a falling curve has no times but a slope and a lag")
+                << noisy << Parameters{8, -0.5, 6} << QList<bool>{false, false, true, true} << false
+                << true;
+        QTest::newRow("c at 0 has no times and no lag, and a slope of 0")
+                << noisy << Parameters{8, 0, 6} << QList<bool>{false, false, true, false} << false
+                << false;
+        QTest::newRow("c's interval reaching below 0 leaves the times without an upper end")
+                << Sample{{0, 2, 4, 6, 8}, {1, 1.5, 4, 3, 4.2}} << Parameters{4, 0.5, 3}
+                << QList<bool>{true, true, true, true} << true << true;
+        QTest::newRow("no best fit has no figure")
+                << Sample{{0, 1, 2, 3}, {2, 2, 2, 2}} << Parameters{qQNaN(), qQNaN(), qQNaN()}
+                << QList<bool>{false, false, false, false} << false << false;
+    }
+
+    void growthWithoutValue()
+    {
+        QFETCH(Sample, sample);
+        QFETCH(Parameters, p);
+        QFETCH(QList<bool>, hasValue);
+        QFETCH(bool, timesUnbounded);
+        QFETCH(bool, bands);
+        const FitStatistics fit = std::isnan(p.a)
+                ? bestFitStatistics(bestFit({5, 1, 0}, {}, sample.points()), {}, sample.points())
+                : fitStatistics(p, {}, sample.points());
+        const GrowthFigures figures = growthFigures(fit);
+        for (int k = 0; k < kGrowthCount; ++k) {
+            QCOMPARE(figures[size_t(k)].value.has_value(), hasValue[k]);
+            if (figures[size_t(k)].value)
+                QCOMPARE(*figures[size_t(k)].value, kGrowth[k]({p.a, p.c, p.t0}));
+        }
+        for (const Growth time : {Growth::doubling, Growth::tenToNinety}) {
+            const GrowthFigure &g = growthFigure(figures, time);
+            QCOMPARE(std::isinf(g.upper), timesUnbounded);
+            if (timesUnbounded)
+                QVERIFY(g.standardError && g.lower > 0 && g.lower < *g.value);
+        }
+        QCOMPARE(bandsAvailable(fit), bands);
+        QCOMPARE(fitBandsAt(fit, 3).has_value(), bands);
     }
 };
 

@@ -16,14 +16,6 @@ using Jacobian = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, 32, 3>
 using Square = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, 3, 3>;
 using Column = Eigen::Matrix<double, Eigen::Dynamic, 1, 0, 32, 1>;
 
-// The model's gradient at one point, in the order a, c, t0, free of overflow.
-std::array<double, 3> gradient(const Parameters &p, double t)
-{
-    const double d = t - p.t0;
-    const Logistic l = logistic(p.c * d);
-    return {l.s, p.a * d * l.ds, -p.a * p.c * l.ds};
-}
-
 // E by the program's checked sums, the residual table by its checked model:
 // the same E that "Error Cuadrático" shows, and a fault where it would fault.
 void residualsAndError(FitStatistics &out, const Points &points)
@@ -65,13 +57,14 @@ NoAnswer errors(FitStatistics &out, const Points &points)
     for (int j = 0; j < 3; ++j)
         if (!isHeld(out.held, j))
             index[size_t(count++)] = j;
+    out.t975 = studentQuantile(0.975, out.dof);
     if (count == 0)
         return NoAnswer::none; // every parameter held: nothing to estimate
 
     Jacobian J(points.n, count);
     Column r(points.n);
     for (int k = 0; k < points.n; ++k) {
-        const std::array<double, 3> g = gradient(out.p, points.t[size_t(k)]);
+        const std::array<double, 3> g = modelGradient(out.p, points.t[size_t(k)]);
         for (int j = 0; j < count; ++j)
             J(k, j) = g[size_t(index[size_t(j)])];
         r[k] = out.residuals[size_t(k)].r;
@@ -91,16 +84,20 @@ NoAnswer errors(FitStatistics &out, const Points &points)
             * sigma.array().square().inverse().matrix().asDiagonal() * svd.matrixV().transpose()
             * norms.cwiseInverse().asDiagonal();
     const double s = *out.s;
-    out.t975 = studentQuantile(0.975, out.dof);
+    const Square root = s * norms.cwiseInverse().asDiagonal() * svd.matrixV()
+            * sigma.cwiseInverse().asDiagonal();
     for (int i = 0; i < count; ++i) {
         const size_t m = size_t(index[size_t(i)]);
         out.standardError[m] = s * std::sqrt(inverse(i, i));
         const double value = parameterValue(out.p, int(m));
         out.lower[m] = value - out.t975 * out.standardError[m];
         out.upper[m] = value + out.t975 * out.standardError[m];
-        for (int j = 0; j < count; ++j)
-            out.correlation[m][size_t(index[size_t(j)])]
-                    = inverse(i, j) / std::sqrt(inverse(i, i) * inverse(j, j));
+        for (int j = 0; j < count; ++j) {
+            const size_t k = size_t(index[size_t(j)]);
+            out.correlation[m][k] = inverse(i, j) / std::sqrt(inverse(i, i) * inverse(j, j));
+            out.covariance[m][k] = s * s * inverse(i, j);
+            out.covarianceRoot[m][size_t(j)] = root(i, j);
+        }
         if (!std::isfinite(out.lower[m]) || !std::isfinite(out.upper[m]))
             return NoAnswer::notFinite;
     }
@@ -147,7 +144,7 @@ FitStatistics compute(const Parameters &p, Held held, const Points &points)
     out.reason = errors(out, points);
     if (!out.hasErrors()) {
         out.standardError = out.lower = out.upper = {};
-        out.correlation = {};
+        out.correlation = out.covariance = out.covarianceRoot = {};
         out.stepToMinimum = 0;
     }
     return out;
@@ -163,6 +160,27 @@ double parameterValue(const Parameters &p, int j)
 bool isHeld(Held held, int j)
 {
     return j == 0 ? held.a : j == 1 ? held.c : held.t0;
+}
+
+std::array<double, 3> modelGradient(const Parameters &p, double t) noexcept
+{
+    const double d = t - p.t0;
+    const Logistic l = logistic(p.c * d);
+    return {l.s, p.a * d * l.ds, -p.a * p.c * l.ds};
+}
+
+double propagatedVariance(const FitStatistics &fit, const std::array<double, 3> &g) noexcept
+{
+    // Rᵀ g over the free rows; R's columns beyond the free count are 0.
+    double sum = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        double component = 0;
+        for (size_t j = 0; j < 3; ++j)
+            if (!isHeld(fit.held, int(j)))
+                component += fit.covarianceRoot[j][k] * g[j];
+        sum += component * component;
+    }
+    return sum;
 }
 
 double studentQuantile(double probability, int dof) noexcept

@@ -11,6 +11,9 @@
 // parameters, the covariance is s² (JᵀJ)⁻¹ with s² = E / (n − p), the standard
 // errors are the square roots of its diagonal, and the 95 % interval is
 // value ± t(0.975; n − p) · standard error. Arrays are indexed a, c, t0.
+// Any other figure g(a, c, t0) of the fit has the variance ∇gᵀ Cov ∇g (the
+// delta method): propagatedVariance gives it from the same covariance, so the
+// bands and the growth figures share the parameters' numbers.
 
 // Why a column has no standard errors, intervals or correlations.
 enum class NoAnswer {
@@ -55,7 +58,14 @@ struct FitStatistics
     std::array<double, 3> lower{}; // 95 % interval
     std::array<double, 3> upper{};
     std::array<std::array<double, 3>, 3> correlation{};
-    double t975{0.0};                   // t(0.975; n − p)
+    // Cov = s² (JᵀJ)⁻¹ over the free parameters, rows and columns a, c, t0;
+    // a held parameter's row and column are 0.
+    std::array<std::array<double, 3>, 3> covariance{};
+    // R with Cov = R Rᵀ, from the same decomposition (R = s D⁻¹ V Σ⁻¹ in the
+    // notation of fit_statistics.cpp), rows a, c, t0 and a held row 0: a
+    // variance taken as ‖Rᵀ g‖² is a sum of squares, never below 0 by rounding.
+    std::array<std::array<double, 3>, 3> covarianceRoot{};
+    double t975{0.0};                   // t(0.975; n − p); also when every parameter is held
     double stepToMinimum{0.0};          // Gauss–Newton step in standard errors; 0 at a minimum
     std::vector<ResidualRow> residuals; // empty when `reason` is notFinite
 
@@ -65,6 +75,17 @@ struct FitStatistics
 
 double parameterValue(const Parameters &p, int j);
 bool isHeld(Held held, int j);
+
+// The model's gradient (∂f/∂a, ∂f/∂c, ∂f/∂t0) at t, by the overflow-free
+// logistic: finite for every finite a, c, t0 and t whose products stay finite,
+// however far t lies from t0 (a tail's entries then go to 0 or a, not to NaN).
+std::array<double, 3> modelGradient(const Parameters &p, double t) noexcept;
+
+// The variance gᵀ Cov g = ‖Rᵀ g‖² of a figure whose gradient over a, c, t0 is
+// g, taken over the free parameters only: a held parameter's entry is not
+// read, so it contributes nothing even where it is not finite. 0 when every
+// parameter is held; meaningful only when `fit.hasErrors()`.
+double propagatedVariance(const FitStatistics &fit, const std::array<double, 3> &g) noexcept;
 
 // The statistics at p. Never throws: where a figure has no meaning, `reason`
 // says why and the figures that do have one are still given.
