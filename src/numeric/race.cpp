@@ -1,6 +1,7 @@
 #include "numeric/race.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 std::string_view methodName(Method method)
@@ -174,7 +175,7 @@ std::optional<Crawl> whyItCrawls(const BestFit &best, Held held, const Points &p
     for (double lambda : crawl.curvatures)
         crawl.factor = std::max(crawl.factor, std::fabs(1 - s * lambda));
     if (!std::isfinite(s))
-        crawl.factor = INFINITY;
+        crawl.factor = std::numeric_limits<double>::infinity();
     if (crawl.factor < 1)
         crawl.predicted = crawl.factor == 0 ? 0.0 : std::log(10.0) / (-2 * std::log(crawl.factor));
     crawl.bestStep = 2 / (smallest + largest);

@@ -17,13 +17,15 @@
 // its own, and the curvature of E at the best fit says why plain descent
 // crawls. Plain arithmetic, meant to run off the window's thread:
 //
-//   RaceInput input;                         // a value: copy it into the task
-//   input.start = history.columns().front().from; // where the descent last started
+//   RaceInput input;          // a value: copy it into the task
+//   input.start = ...;        // where the descent last started: the `from` of the
+//                             // history's first column, or while the history is
+//                             // empty the current parameters
 //   input.held = view.held();
-//   input.setPoints(points);                 // copies the arrays
-//   input.s = step;                          // the step size in "Paso"
-//   input.best = view.best();                // E* and the minimiser, or none
-//   input.settings = ...;                    // β, α and which methods take part
+//   input.setPoints(points);  // copies the arrays
+//   input.s = step;           // the step size in "Paso"
+//   input.best = view.best(); // E* and the minimiser, or none
+//   input.settings = ...;     // β, α and which methods take part
 //   auto cancel = std::make_shared<std::atomic<bool>>(false);
 //   ... in the task: std::optional<Race> r = race(input, cancel.get());
 //

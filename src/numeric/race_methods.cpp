@@ -194,7 +194,7 @@ StepEnd LevenbergMarquardt::step(Iterate &at, Evaluator &evaluate)
     const Sums there = evaluate(trial);
     if (there.E < at.sums.E) {
         at = {trial, there};
-        lambda_ /= 10; // an underflow to 0 leaves Gauss–Newton
+        lambda_ /= 10; // unchecked: an underflow towards 0 only leaves Gauss–Newton
     } else {
         lambda_ = chk(lambda_ * 10);
     }
