@@ -211,8 +211,8 @@ struct Crawl
     std::vector<double> curvatures; // λmin … λmax, all positive
     double condition{0.0};          // κ = λmax / λmin
     double factor{0.0};             // ρ = max |1 − s λ|: each step shrinks the distance by it
-    std::optional<double>
-            predicted; // steps per factor 10 of E − E*, ln 10 / (−2 ln ρ); none when ρ ≥ 1
+    // Steps per factor 10 of E − E*, ln 10 / (−2 ln ρ); none when ρ ≥ 1.
+    std::optional<double> predicted;
     double bestStep{0.0};           // the best fixed step, 2 / (λmin + λmax)
     double bestFactor{0.0};         // ρ with it, (κ − 1) / (κ + 1)
     std::optional<double> measured; // the race's plain descent, see measuredStepsPerDecade
