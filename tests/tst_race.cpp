@@ -283,6 +283,8 @@ private slots:
                 << Held{false, true, true} << 0.01 << false << true << true;
         QTest::newRow("a step past 2 / λmax never approaches")
                 << Held{} << 0.05 << true << false << false;
+        QTest::newRow("t0 held at 0 puts 0,001 past 2 / λmax: the descent stalls short")
+                << Held{false, false, true} << 0.001 << false << false << false;
     }
 
     void measuredRateMatchesTheCurvature()

@@ -226,7 +226,7 @@ std::optional<Race> race(const RaceInput &input, const std::atomic<bool> *cancel
     out.crawl = whyItCrawls(input.best, input.held, input.points(), input.s);
     if (out.crawl)
         for (const MethodResult &result : out.methods)
-            if (result.method == Method::descent)
+            if (result.method == Method::descent && (result.reached() || out.crawl->predicted))
                 out.crawl->measured = measuredStepsPerDecade(result.path, input.best.E);
     return out;
 }

@@ -213,9 +213,14 @@ struct Crawl
     double factor{0.0};             // ρ = max |1 − s λ|: each step shrinks the distance by it
     // Steps per factor 10 of E − E*, ln 10 / (−2 ln ρ); none when ρ ≥ 1.
     std::optional<double> predicted;
-    double bestStep{0.0};           // the best fixed step, 2 / (λmin + λmax)
-    double bestFactor{0.0};         // ρ with it, (κ − 1) / (κ + 1)
-    std::optional<double> measured; // the race's plain descent, see measuredStepsPerDecade
+    double bestStep{0.0};   // the best fixed step, 2 / (λmin + λmax)
+    double bestFactor{0.0}; // ρ with it, (κ − 1) / (κ + 1)
+    // The race's plain descent (see measuredStepsPerDecade), when it reached
+    // the best fit or ρ < 1 says it approaches it. With ρ ≥ 1 the minimum
+    // pushes the descent away along its steepest direction, so a descent that
+    // has not reached the best fit has fallen, if at all, towards something
+    // else, and its last decades say nothing about the minimum.
+    std::optional<double> measured;
 };
 
 // The figures at the best fit for the step size s; none without a best fit,
