@@ -10,6 +10,7 @@
 #include "numeric/fit_bands.h"
 #include "numeric/fit_statistics.h"
 #include "numeric/growth_figures.h"
+#include "numeric/race.h"
 #include "numeric/rounded_result.h"
 #include "numeric/vector_state.h"
 #include "report/informe_ajuste.h"
@@ -284,6 +285,46 @@ void BM_BestFit(benchmark::State &state)
     }
 }
 BENCHMARK(BM_BestFit)->Unit(benchmark::kMicrosecond);
+
+// The race of methods on the twenty points from the start values with the step
+// 0,001, as the panel runs it off the window's thread. Arg 0: with the best
+// fit, where every method ends before its cap (each reaches it, or stops at
+// an overflow or at its Hessian); arg 1: without one, so that the four
+// first-order methods make all their 100000 iterations. Timed in this
+// thread's CPU time; vs_reference is that time over the reference loop's for
+// 10000 steps, taken after each run.
+void BM_carrera(benchmark::State &state)
+{
+    double t[21]{}, y[21]{};
+    for (int k = 0; k < 20; ++k) {
+        t[k] = k;
+        y[k] = sampleY(k);
+    }
+    const Points points{t, y, 20};
+    RaceInput input;
+    input.start = {5, 1, 0};
+    input.setPoints(points);
+    input.s = 0.001;
+    const bool toTheCaps = state.range(0) == 1;
+    if (!toTheCaps)
+        input.best = bestFit(input.start, {}, points);
+    double raceSeconds = 0, kernelSeconds = 0;
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        const std::optional<Race> race = ::race(input);
+        const double seconds = cpuSeconds() - start;
+        state.SetIterationTime(seconds);
+        raceSeconds += seconds;
+        int capped = 0;
+        for (const MethodResult &method : race->methods)
+            capped += method.end == RaceEnd::cap && method.iterations == kFirstOrderCap;
+        if (capped != (toTheCaps ? 4 : 0))
+            state.SkipWithError("the methods did not end as this race should");
+        kernelSeconds += referenceSeconds(10000);
+    }
+    state.counters["vs_reference"] = kernelSeconds > 0 ? raceSeconds / kernelSeconds : 0;
+}
+BENCHMARK(BM_carrera)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // "10000 pasos" with the error map open: the map reads the state once, at the
 // end, and its surface stays as it was (the paint waits for the event loop and

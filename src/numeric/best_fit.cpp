@@ -445,16 +445,24 @@ Hessian errorHessian(const Parameters &p, const Points &points)
     return h;
 }
 
-double largestCurvature(const Parameters &p, Held held, const Points &points)
+std::vector<double> curvatures(const Parameters &p, Held held, const Points &points)
 {
     const FreeSet free(held);
     if (free.count == 0)
-        return 0;
+        return {};
     const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> eigen(
             freeBlock(errorHessian(p, points), free), Eigen::EigenvaluesOnly);
     if (eigen.info() != Eigen::Success)
         raiseFault();
-    return eigen.eigenvalues().maxCoeff();
+    // The solver gives them in increasing order.
+    const Eigen::VectorXd &values = eigen.eigenvalues();
+    return {values.begin(), values.end()};
+}
+
+double largestCurvature(const Parameters &p, Held held, const Points &points)
+{
+    const std::vector<double> values = curvatures(p, held, points);
+    return values.empty() ? 0.0 : values.back();
 }
 
 BestFit bestFit(const Parameters &current, Held held, const Points &points) noexcept

@@ -3,6 +3,7 @@
 #include "numeric/descent.h"
 
 #include <array>
+#include <vector>
 
 // Where the descent should end and how large a step it can take: the
 // parameters that minimise E = Σ (f(t_k) − y_k)² over the points, and the
@@ -15,8 +16,11 @@ using Hessian = std::array<std::array<double, 3>, 3>;
 // Fault for a count beyond the arrays or a result beyond the double range.
 Hessian errorHessian(const Parameters &p, const Points &points);
 
-// The largest eigenvalue of the Hessian over the free parameters only; 0 when
-// every parameter is held. Throws Fault like errorHessian.
+// The eigenvalues of the Hessian over the free parameters only, smallest
+// first; none when every parameter is held. Throws Fault like errorHessian.
+std::vector<double> curvatures(const Parameters &p, Held held, const Points &points);
+
+// The largest of them; 0 when every parameter is held.
 double largestCurvature(const Parameters &p, Held held, const Points &points);
 
 // Why there is no best fit to show.
