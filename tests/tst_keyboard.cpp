@@ -97,25 +97,24 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("text"); // of the parameter's box
         QTest::addColumn<int>("actions");
-        QTest::newRow("Right raises a by a tenth") << 0 << QList<int>{Qt::Key_Right} << -49 << "5,1"
-                                                   << 1;
-        QTest::newRow("Left lowers a by a tenth") << 0 << QList<int>{Qt::Key_Left} << -51 << "4,9"
-                                                  << 1;
+        QTest::newRow("Right raises a by a tenth")
+                << 0 << QList<int>{Qt::Key_Right} << -49 << "5,1" << 1;
+        QTest::newRow("Left lowers a by a tenth")
+                << 0 << QList<int>{Qt::Key_Left} << -51 << "4,9" << 1;
         QTest::newRow("three Rights raise c by three tenths")
-                << 1 << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 13 << "1,3"
-                << 1;
-        QTest::newRow("Left lowers t0 by a fifth") << 2 << QList<int>{Qt::Key_Left} << -1 << "-0,2"
-                                                   << 1;
-        QTest::newRow("Up raises t0 as Right does") << 2 << QList<int>{Qt::Key_Up} << 1 << "0,2"
-                                                    << 1;
-        QTest::newRow("Down lowers c as Left does") << 1 << QList<int>{Qt::Key_Down} << 9 << "0,9"
-                                                    << 1;
+                << 1 << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 13 << "1,3" << 1;
+        QTest::newRow("Left lowers t0 by a fifth")
+                << 2 << QList<int>{Qt::Key_Left} << -1 << "-0,2" << 1;
+        QTest::newRow("Up raises t0 as Right does")
+                << 2 << QList<int>{Qt::Key_Up} << 1 << "0,2" << 1;
+        QTest::newRow("Down lowers c as Left does")
+                << 1 << QList<int>{Qt::Key_Down} << 9 << "0,9" << 1;
         QTest::newRow("Page Up raises a by its page of one position")
                 << 0 << QList<int>{Qt::Key_PageUp} << -49 << "5,1" << 1;
         QTest::newRow("Page Down lowers t0 by its page of one position")
                 << 2 << QList<int>{Qt::Key_PageDown} << -1 << "-0,2" << 1;
-        QTest::newRow("Home goes to the minimum") << 0 << QList<int>{Qt::Key_Home} << -100 << "0"
-                                                  << 1;
+        QTest::newRow("Home goes to the minimum")
+                << 0 << QList<int>{Qt::Key_Home} << -100 << "0" << 1;
         QTest::newRow("End goes to the maximum") << 1 << QList<int>{Qt::Key_End} << 60 << "6" << 1;
         QTest::newRow("Right at the maximum stays there")
                 << 2 << QList<int>{Qt::Key_End, Qt::Key_Right} << 100 << "20" << 1;
@@ -242,9 +241,8 @@ private slots:
         }
         QVERIFY(target && target->isVisible());
         target->setFocus(Qt::TabFocusReason);
-        const QStringList entries = menuOpenedBy([&] {
-            QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        });
+        const QStringList entries = menuOpenedBy(
+                [&] { QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers)); });
         QTEST(entries, "entries");
     }
 

@@ -547,8 +547,10 @@ void MapPlot::dibujarCentro(QPainter &painter) const
 {
     if (!hasFocus())
         return;
-    const QPointF at = position(centre().x(), centre().y());
-    const double gap = 4, arm = 11;
+    // On the middle of a pixel, so that the dark edge lies evenly either side.
+    const QPointF middle = position(centre().x(), centre().y());
+    const QPointF at(std::floor(middle.x()) + 0.5, std::floor(middle.y()) + 0.5);
+    const double gap = 8, arm = 15; // clear of the current point's disc
     QLineF arms[4];
     for (int k = 0; k < 4; ++k) {
         const QPointF way = QLineF::fromPolar(1, 90 * k).p2();
