@@ -462,6 +462,22 @@ private slots:
         for (const QPoint &at : edges)
             QCOMPARE(focused.pixelColor(at), highlight);
 
+        if (map) {
+            // The cross at the centre shows while the focus is the keyboard's,
+            // on a frame well away from the path.
+            auto *plano = form->mapa->plano;
+            plano->setFrame({-5, -3, -18, -10});
+            const QPointF middle = plano->position(-4, -14);
+            const QPoint arm(int(middle.x()) + 12, int(middle.y()));
+            QCOMPARE(plano->grab().toImage().pixelColor(arm), QColor(Qt::white));
+            QTest::mousePress(plano, Qt::RightButton, {}, arm + QPoint(30, 30));
+            QTest::mouseRelease(plano, Qt::RightButton, {}, arm + QPoint(30, 30));
+            QVERIFY(plano->hasFocus());
+            QVERIFY(plano->grab().toImage().pixelColor(arm) != QColor(Qt::white));
+            QTest::keyClick(plano, Qt::Key_Minus);
+            QTest::keyClick(plano, Qt::Key_Plus);
+            QCOMPARE(plano->grab().toImage().pixelColor(arm), QColor(Qt::white));
+        }
         const QList<QAction *> entries = plot->actions();
         QCOMPARE(entries.first()->text(), QStringLiteral("Copiar imagen"));
         entries.first()->trigger();

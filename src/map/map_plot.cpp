@@ -545,7 +545,7 @@ void MapPlot::paintEvent(QPaintEvent *)
 // so that the point under it stays in sight.
 void MapPlot::dibujarCentro(QPainter &painter) const
 {
-    if (!hasFocus())
+    if (!hasFocus() || !conTeclado)
         return;
     // On the middle of a pixel, so that the dark edge lies evenly either side.
     const QPointF middle = position(centre().x(), centre().y());
@@ -567,6 +567,10 @@ void MapPlot::dibujarCentro(QPainter &painter) const
 
 void MapPlot::mousePressEvent(QMouseEvent *event)
 {
+    if (conTeclado) {
+        conTeclado = false;
+        update();
+    }
     if (event->button() != Qt::LeftButton || !plotArea().contains(event->position().toPoint()))
         return;
     pulsado = event->position();
@@ -664,6 +668,7 @@ void MapPlot::keyPressEvent(QKeyEvent *event)
     } else if (typed && key == Qt::Key_Minus) {
         zoom(1 / kZoomPerNotch);
     } else if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        conTeclado = true;
         const QPointF point = rounded(centre());
         emit puntoElegido(point.x(), point.y());
         return event->accept();
@@ -671,6 +676,7 @@ void MapPlot::keyPressEvent(QKeyEvent *event)
         return QWidget::keyPressEvent(event);
     }
     event->accept();
+    conTeclado = true;
     senalarCentro();
 }
 
@@ -684,6 +690,9 @@ void MapPlot::senalarCentro()
 void MapPlot::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    conTeclado = event->reason() != Qt::MouseFocusReason;
     if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
         senalarCentro();
 }

@@ -33,8 +33,8 @@ MapFrame frameAround(const std::vector<QPointF> &points);
 // or the grid changes, so a step only moves the path and the marker. The
 // wheel zooms about the pointer, a drag pans, and a click (a press and release
 // with no drag between) chooses a start there. With the focus, shown by a
-// frame and a cross at the centre, the arrows pan, + and − zoom about the
-// centre and Enter chooses the start there.
+// frame (and, unless a click gave it, a cross at the centre), the arrows
+// pan, + and − zoom about the centre and Enter chooses the start there.
 class MapPlot : public QWidget
 {
     Q_OBJECT
@@ -133,4 +133,7 @@ private:
     std::optional<QPointF> pulsado;
     MapFrame marcoAlPulsar;
     bool arrastrando{false};
+    // The cross at the centre shows while the focus is the keyboard's: not
+    // after a click, which chooses where the pointer is.
+    bool conTeclado{false};
 };
