@@ -668,10 +668,8 @@ void MapPlot::keyPressEvent(QKeyEvent *event)
     } else if (typed && key == Qt::Key_Minus) {
         zoom(1 / kZoomPerNotch);
     } else if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        conTeclado = true;
         const QPointF point = rounded(centre());
         emit puntoElegido(point.x(), point.y());
-        return event->accept();
     } else {
         return QWidget::keyPressEvent(event);
     }
