@@ -109,7 +109,7 @@ private slots:
         for (int k = 0; k < 40; ++k)
             expected << (k < 20 ? f.xv(k) : f.yv(k - 20));
         expected << f.Check1 << f.Check2 << f.Check3 << f.label9 << f.label10 << f.Command1
-                 << f.Recuperar << f.verMejor << f.verMapa << f.verInforme;
+                 << f.Recuperar << f.verMejor << f.verMapa << f.verInforme << f.historial;
         // One turn of the focus chain; the labels never take the focus.
         QList<QWidget *> chain;
         QWidget *widget = f.graf;

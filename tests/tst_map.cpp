@@ -3,6 +3,7 @@
 #include "map/colour_key.h"
 #include "map/error_map.h"
 #include "map/map_plot.h"
+#include "report/informe_ajuste.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -100,6 +101,34 @@ private slots:
         QVERIFY(held >= 2 || near(form->errorCuad, textToNumber(shownE), 1e-3));
         QCOMPARE(form->historia.count(), 0);
         QCOMPARE(plano.path(), QPolygonF({QPointF(form->c, form->t0)}));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    // The focused map: an arrow pans by a tenth, + zooms about the centre;
+    // Enter chooses the centre, which the undo keys take back from the map's
+    // window and the report's.
+    void keysPanZoomAndChoose()
+    {
+        MessageRecorder messages;
+        auto form = withMap();
+        MapPlot &plano = *form->mapa->plano;
+        QTRY_COMPARE(QApplication::focusWidget(), &plano);
+        plano.setFrame({0.3, 1.3, 2, 6});
+        QTest::keyClick(&plano, Qt::Key_Right);
+        QTest::keyClick(&plano, Qt::Key_Plus);
+        const MapFrame at = plano.frame(); // c 0.4 .. 1.4, then 0.5 .. 1.3
+        QVERIFY(near(at.cLow, 0.5) && near(at.cHigh, 1.3) && near(at.t0Low, 2.4));
+        QTest::keyClick(&plano, Qt::Key_Return);
+        QVERIFY(near(form->c, 0.9) && form->t0 == 4);
+        form->verInforme->click();
+        for (QWidget *window : QList<QWidget *>{form->mapa, form->informe}) {
+            window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(form->c == 1 && form->t0 == 0);
+            QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY(near(form->c, 0.9) && form->t0 == 4);
+        }
         QVERIFY(messages.texts.isEmpty());
     }
 

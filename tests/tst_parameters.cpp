@@ -98,6 +98,36 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
+    // On a focused bar the keys move the thumb the way they point, as its
+    // arrows do; the change is the bar's, and undo takes it back.
+    void arrowKeysMoveABarTheWayTheyPoint_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Right raises a") << 0 << QList<int>{Qt::Key_Right} << -49 << "5,1";
+        QTest::newRow("Left lowers t0") << 2 << QList<int>{Qt::Key_Left} << -1 << "-0,2";
+        QTest::newRow("Up raises c, Down lowers it")
+                << 1 << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Down} << 11 << "1,1";
+        QTest::newRow("Page Down lowers a") << 0 << QList<int>{Qt::Key_PageDown} << -51 << "4,9";
+        QTest::newRow("End, then Right stays")
+                << 2 << QList<int>{Qt::Key_End, Qt::Key_Right} << 100 << "20";
+    }
+    void arrowKeysMoveABarTheWayTheyPoint()
+    {
+        QFETCH(int, which);
+        QFETCH(QList<int>, keys);
+        auto form = chartView();
+        const Member m = member(*form, which);
+        for (int key : keys)
+            QTest::keyClick(m.bar, Qt::Key(key));
+        QTEST(m.bar->value(), "position");
+        QTEST(m.box->text(), "text");
+        form->deshacer();
+        QVERIFY(form->a == 5.0 && form->c == 1.0 && form->t0 == 0.0);
+    }
+
     void faultyCommitRecovers_data()
     {
         QTest::addColumn<int>("which");

@@ -1,10 +1,14 @@
 #include "platform/controls.h"
+#include "map/error_map.h"
+#include "map/map_plot.h"
 #include "numeric/fault.h"
 #include "platform/number_text.h"
 #include "platform/picture_box.h"
 #include "test_support.h"
 
 #include <QFocusEvent>
+#include <QMenu>
+#include <QTimer>
 
 #include <cfloat>
 #include <random>
@@ -13,6 +17,24 @@ namespace {
 
 // The reader a row of readsNumbers uses.
 constexpr int SpanishText = 0, CText = 1, CountLine = 2;
+
+// The last entry of the menu that `press` opens, read and closed from inside
+// the menu's own loop; empty when none opens.
+QString menuOpenedBy(const std::function<void()> &press)
+{
+    QString last;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&last] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            last = menu->actions().last()->text().section('\t', 0, 0);
+            menu->close();
+        }
+    });
+    look.start(0);
+    press();
+    QTest::qWait(20);
+    return last;
+}
 
 } // namespace
 
@@ -201,6 +223,51 @@ private slots:
             values << box.value();
         }
         QCOMPARE(values, QList<int>({0, 1, 0})); // only the program greys it
+    }
+
+    // Every control with a context menu opens it by the Menu key and by
+    // Shift+F10, once, whichever platform is under the program.
+    void menuKeysOpenTheControlsMenu_data()
+    {
+        QTest::addColumn<QString>("control"); // "plano": the map's plot
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("last"); // entry; none when no menu opens
+        const int shift = Qt::ShiftModifier, menu = Qt::Key_Menu, f10 = Qt::Key_F10;
+        QTest::newRow("a grid cell") << "xv(3)" << f10 << shift << "Copiar tabla";
+        QTest::newRow("the squared error") << "label9" << menu << 0 << "Copiar resultados";
+        QTest::newRow("the error history") << "historial" << menu << 0 << "Guardar imagen…";
+        QTest::newRow("the error map") << "plano" << f10 << shift << "Guardar imagen…";
+        QTest::newRow("a scroll bar") << "TSCR" << f10 << shift << "Rehacer";
+        QTest::newRow("F10 alone opens none") << "historial" << f10 << 0 << "";
+    }
+    void menuKeysOpenTheControlsMenu()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        auto form = chartView();
+        if (control.startsWith('x'))
+            form->Command5_Click(); // the grid
+        form->verMapa->click();
+        QWidget *target = control == "plano" ? form->mapa->plano : ::control(*form, control);
+        target->window()->show();
+        target->window()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), target->window());
+        target->setFocus(Qt::TabFocusReason);
+        if (control == "plano" || control == "historial") // a plot shows a focus frame
+            QTRY_COMPARE(target->grab().toImage().pixelColor(0, 9),
+                         target->palette().color(QPalette::Highlight));
+        // The menu event X11 makes of the Menu key itself opens nothing.
+        QCOMPARE(menuOpenedBy([&] {
+                     QContextMenuEvent platform(QContextMenuEvent::Keyboard, {}, {});
+                     QCoreApplication::sendEvent(target->window()->windowHandle(), &platform);
+                 }),
+                 QString());
+        QTEST(menuOpenedBy([&] {
+                  QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+              }),
+              "last");
     }
 
     void pSetDrawsCentredDots_data()

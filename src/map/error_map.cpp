@@ -148,14 +148,16 @@ void MapaError::escribirLectura()
     lectura->setText(text);
 }
 
-// The current point and its E, for a screen reader.
+// The current point and its E, and the keys, for a screen reader.
 void MapaError::describir()
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
     const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, pointsOf(state));
     plano->setAccessibleDescription(
-            QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3.")
+            QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3. Las flechas "
+                           "desplazan el mapa, + y − lo acercan y alejan, Intro empieza en el "
+                           "centro.")
                     .arg(numberToText(state.c), numberToText(state.t0), valueText(E)));
     escala->setAccessibleDescription(
             QStringLiteral("De %1 a %2, una década por línea de nivel.")

@@ -2,9 +2,12 @@
 
 #include "fit/constants.h"
 #include "map/colour_key.h"
+#include "platform/controls.h"
 #include "platform/number_text.h"
 
 #include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -19,6 +22,7 @@ constexpr int kMaxCells = 256; // a side of the surface's grid, at most
 constexpr int kTick = 4;       // pixels
 constexpr double kMargin = 0.15;
 constexpr double kZoomPerNotch = 0.8;
+constexpr double kPanPerKey = 0.1; // of the framing's span
 // The smallest framing: a ten-thousandth of a bar's range across.
 constexpr double kSmallestShare = 1e-4;
 
@@ -110,6 +114,7 @@ MapFrame frameAround(const std::vector<QPointF> &points)
 
 MapPlot::MapPlot(const FitView &vista, QWidget *parent) : QWidget(parent), vista(vista)
 {
+    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -181,6 +186,11 @@ QPointF MapPlot::rounded(QPointF point) const
     };
     return {round(point.x(), (marco.cHigh - marco.cLow) / std::max(1, area.width())),
             round(point.y(), (marco.t0High - marco.t0Low) / std::max(1, area.height()))};
+}
+
+QPointF MapPlot::centre() const
+{
+    return {(marco.cLow + marco.cHigh) / 2, (marco.t0Low + marco.t0High) / 2};
 }
 
 void MapPlot::setFrame(const MapFrame &frame)
@@ -526,10 +536,41 @@ void MapPlot::paintEvent(QPaintEvent *)
     painter.drawImage(0, 0, fondo);
     painter.setClipRect(plotArea());
     dibujarRecorrido(painter);
+    dibujarCentro(painter);
+    drawFocusFrame(painter, *this);
+}
+
+// While the map has the focus, a cross at the centre, where the keys zoom and
+// Enter chooses a start: white arms over a dark edge with a gap in the middle,
+// so that the point under it stays in sight.
+void MapPlot::dibujarCentro(QPainter &painter) const
+{
+    if (!hasFocus() || !conTeclado)
+        return;
+    // On the middle of a pixel, so that the dark edge lies evenly either side.
+    const QPointF middle = position(centre().x(), centre().y());
+    const QPointF at(std::floor(middle.x()) + 0.5, std::floor(middle.y()) + 0.5);
+    const double gap = 8, arm = 15; // clear of the current point's disc
+    QLineF arms[4];
+    for (int k = 0; k < 4; ++k) {
+        const QPointF way = QLineF::fromPolar(1, 90 * k).p2();
+        arms[k] = QLineF(at + gap * way, at + arm * way);
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(40, 40, 40), 3.0, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLines(arms, 4);
+    painter.setPen(QPen(Qt::white, 1.0, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLines(arms, 4);
+    painter.restore();
 }
 
 void MapPlot::mousePressEvent(QMouseEvent *event)
 {
+    if (conTeclado) {
+        conTeclado = false;
+        update();
+    }
     if (event->button() != Qt::LeftButton || !plotArea().contains(event->position().toPoint()))
         return;
     pulsado = event->position();
@@ -592,4 +633,71 @@ void MapPlot::wheelEvent(QWheelEvent *event)
 void MapPlot::leaveEvent(QEvent *)
 {
     emit punteroFuera();
+}
+
+// The keys act about the centre, which the line under the map then describes
+// as it describes the point under the pointer: what Enter would commit.
+void MapPlot::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const double cSpan = marco.cHigh - marco.cLow, t0Span = marco.t0High - marco.t0Low;
+    const auto pan = [&](double across, double up) {
+        setFrame({marco.cLow + across * cSpan, marco.cHigh + across * cSpan,
+                  marco.t0Low + up * t0Span, marco.t0High + up * t0Span});
+    };
+    const auto zoom = [&](double factor) {
+        const QPointF middle = centre();
+        const double cHalf = cSpan / 2 * factor, t0Half = t0Span / 2 * factor;
+        setFrame(
+                {middle.x() - cHalf, middle.x() + cHalf, middle.y() - t0Half, middle.y() + t0Half});
+    };
+    // + and − as typed: Shift gives + on some keyboards, the keypad has both.
+    const bool plain = modifiers == Qt::NoModifier;
+    const bool typed = (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && key == Qt::Key_Left) {
+        pan(-kPanPerKey, 0);
+    } else if (plain && key == Qt::Key_Right) {
+        pan(kPanPerKey, 0);
+    } else if (plain && key == Qt::Key_Up) {
+        pan(0, kPanPerKey);
+    } else if (plain && key == Qt::Key_Down) {
+        pan(0, -kPanPerKey);
+    } else if (typed && key == Qt::Key_Plus) {
+        zoom(kZoomPerNotch);
+    } else if (typed && key == Qt::Key_Minus) {
+        zoom(1 / kZoomPerNotch);
+    } else if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        const QPointF point = rounded(centre());
+        emit puntoElegido(point.x(), point.y());
+    } else {
+        return QWidget::keyPressEvent(event);
+    }
+    event->accept();
+    conTeclado = true;
+    senalarCentro();
+}
+
+void MapPlot::senalarCentro()
+{
+    const QPointF point = rounded(centre());
+    emit punteroSobre(point.x(), point.y());
+}
+
+// Reached by the keyboard, the map describes its centre at once.
+void MapPlot::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    conTeclado = event->reason() != Qt::MouseFocusReason;
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        senalarCentro();
+}
+
+void MapPlot::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && !underMouse())
+        emit punteroFuera();
 }

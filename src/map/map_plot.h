@@ -32,7 +32,9 @@ MapFrame frameAround(const std::vector<QPointF> &points);
 // computed again only when the points, the held set, a held value, the framing
 // or the grid changes, so a step only moves the path and the marker. The
 // wheel zooms about the pointer, a drag pans, and a click (a press and release
-// with no drag between) chooses a start there.
+// with no drag between) chooses a start there. With the focus, shown by a
+// frame (and, unless a click gave it, a cross at the centre), the arrows
+// pan, + and − zoom about the centre and Enter chooses the start there.
 class MapPlot : public QWidget
 {
     Q_OBJECT
@@ -57,6 +59,8 @@ public:
     // (c, t0) rounded to the map's resolution: four significant digits, or
     // finer where a pixel is finer than that.
     QPointF rounded(QPointF point) const;
+    // The middle of the framing, where the keys zoom and Enter chooses a start.
+    QPointF centre() const;
 
     // The path as drawn, in (c, t0): both ends of every column of the error
     // history, then the current point; a point equal to the one before is left out.
@@ -93,6 +97,9 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void medirMargenes();
@@ -104,6 +111,8 @@ private:
     void dibujarFondo(QPainter &painter) const;
     void dibujarEjes(QPainter &painter) const;
     void dibujarRecorrido(QPainter &painter) const;
+    void dibujarCentro(QPainter &painter) const;
+    void senalarCentro();
 
     const FitView &vista;
     QMargins margenes; // around the plot, for the axes
@@ -124,4 +133,7 @@ private:
     std::optional<QPointF> pulsado;
     MapFrame marcoAlPulsar;
     bool arrastrando{false};
+    // The cross at the centre shows while the focus is the keyboard's: not
+    // after a click, which chooses where the pointer is.
+    bool conTeclado{false};
 };

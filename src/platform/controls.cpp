@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPointer>
 #include <QUrl>
@@ -106,6 +108,55 @@ void releaseHeldControl()
     if (mouseHold)
         mouseHold->release();
 }
+
+// ---------------------------------------------------------------- Menu key
+
+namespace {
+
+class MenuKey : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
+
+bool opensMenu(const QKeyEvent *key)
+{
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    return key->key() == Qt::Key_Menu
+            || (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+// Some platforms (X11) make a context menu event of the Menu key themselves
+// and send it to the window; that one is dropped, so the menu opens once,
+// from the key, whichever platform is under the program. A menu already open
+// keeps the keys.
+bool MenuKey::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ContextMenu && watched->isWindowType())
+        return static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()
+        || !opensMenu(static_cast<QKeyEvent *>(event)) || QApplication::activePopupWidget())
+        return false;
+    auto *control = static_cast<QWidget *>(watched);
+    if (control->isEnabled()) {
+        const QPoint at = control->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, control->mapToGlobal(at),
+                               static_cast<QKeyEvent *>(event)->modifiers());
+        QCoreApplication::sendEvent(control, &menu);
+    }
+    return true;
+}
+
+} // namespace
+
+static void watchMenuKey()
+{
+    QCoreApplication::instance()->installEventFilter(new MenuKey(QCoreApplication::instance()));
+}
+Q_COREAPP_STARTUP_FUNCTION(watchMenuKey)
 
 // ---------------------------------------------------------------- TextBox
 
@@ -309,6 +360,20 @@ void offerActions(QWidget *control, const QList<QAction *> &actions)
         control->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+void drawFocusFrame(QPainter &painter, const QWidget &control)
+{
+    if (!control.hasFocus())
+        return;
+    painter.save();
+    painter.setClipping(false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(control.palette().color(QPalette::Highlight), 2.0, Qt::SolidLine,
+                        Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(control.rect()).adjusted(1, 1, -1, -1));
+    painter.restore();
+}
+
 // ---------------------------------------------------------------- CheckBox
 
 CheckBox::CheckBox(QWidget *parent) : QCheckBox(parent)
@@ -352,10 +417,20 @@ void HScrollBar::timerEvent(QTimerEvent *event)
     inRepeat = false;
 }
 
+// Qt's scroll bar inverts its controls so that the wheel scrolls a view the
+// natural way, which also turns its arrow keys round: Right would lower the
+// Value and move the thumb left. The keys are taken here as a slider takes
+// them, the way the thumb and the bar's own arrows go: Right and Up raise the
+// Value, Left and Down lower it (mirrored in a right-to-left layout), and so
+// do Page Up and Page Down; Home and End go to Min and Max. The wheel is left
+// as Qt has it.
 void HScrollBar::keyPressEvent(QKeyEvent *event)
 {
     inRepeat = event->isAutoRepeat();
+    const bool inverted = invertedControls();
+    setInvertedControls(false);
     QScrollBar::keyPressEvent(event);
+    setInvertedControls(inverted);
     inRepeat = false;
 }
 

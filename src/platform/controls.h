@@ -11,6 +11,7 @@
 #include <functional>
 
 class QAction;
+class QPainter;
 
 // Runs an event handler at the boundary with Qt's event loop: nothing the
 // handler throws may cross into Qt.
@@ -76,10 +77,17 @@ private:
 
 // An entry of a control's context menu that runs `handler` as an event
 // handler. A text box shows it after its own entries; any other control shows
-// its entries alone.
+// its entries alone. The menu opens on a right click, and by the Menu key or
+// Shift+F10 while the control has the focus: an application-wide filter takes
+// both keys, on every platform, and sends the control a keyboard context menu
+// event at its text cursor, or at its middle when it has none.
 QAction *addMenuEntry(QWidget *control, const QString &text, std::function<void()> handler);
 // Entries that several controls share, shown in the same way.
 void offerActions(QWidget *control, const QList<QAction *> &actions);
+
+// A plot that takes the focus shows it with this frame along its edge, in the
+// highlight colour, painted last and never into the plot's pictures.
+void drawFocusFrame(QPainter &painter, const QWidget &control);
 
 // Check box with a Value of 0 (clear), 1 (ticked) or 2 (greyed). A user's click
 // toggles between clear and ticked; only the program greys it.

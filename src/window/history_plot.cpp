@@ -1,5 +1,6 @@
 #include "window/history_plot.h"
 
+#include "platform/controls.h"
 #include "platform/number_text.h"
 #include "platform/palette.h"
 #include "platform/picture_export.h"
@@ -25,6 +26,8 @@ HistoryPlot::HistoryPlot(QWidget *parent, const ErrorHistory &history)
     : QWidget(parent), history(history)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Focused, its menu opens from the keyboard.
+    setFocusPolicy(Qt::StrongFocus);
     refresh(std::nullopt);
 }
 
@@ -90,6 +93,7 @@ void HistoryPlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     drawInto(painter);
+    drawFocusFrame(painter, *this);
 }
 
 void HistoryPlot::drawInto(QPainter &painter) const

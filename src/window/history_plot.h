@@ -12,7 +12,8 @@
 // known, is a dashed line. An error of 0 has no logarithm and lies on the
 // bottom edge, just above the axis line. The picture is drawn when it is
 // painted, from the history's columns, so a handler asks for it once however
-// many steps it made.
+// many steps it made. It takes the focus, shown by a frame, so that its
+// menu opens from the keyboard.
 class HistoryPlot : public QWidget
 {
 public:

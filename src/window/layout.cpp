@@ -299,12 +299,13 @@ void Form1::crearControles()
     Tval = b.textBox(QStringLiteral("Tval"), numberToText(0), 6360, 3840, 4185, 345, 7);
 
     // Panel under the step buttons: the error history and, on request, the
-    // best fit. Only verMejor takes a tab stop.
+    // best fit. verMejor, verMapa, verInforme and the history take the tab
+    // stops after the laid-out ones, 79 to 82.
     tituloHistorial
             = b.heading(QStringLiteral("tituloHistorial"), QStringLiteral("Historial del error"),
                         12, 240, 6840, 3255, 375, -1);
     historial = b.place(new HistoryPlot(this, historia), QStringLiteral("historial"), 240, 7320,
-                        5055, 2775, -1);
+                        5055, 2775, 82);
     verMejor = b.checkBox(QStringLiteral("verMejor"), QString(), 5520, 6840, 5055, 375, 79);
     verMejor->setText(QStringLiteral("Mostrar el mejor ajuste"));
     // One row of the best fit: a caption named rotulo<Name> and a readout named <name>.

@@ -29,6 +29,8 @@ void Form1::verMapa_Click()
         connect(mapa, &MapaError::puntoElegido, this, [this](double cMapa, double t0Mapa) {
             raiseEvent([=, this] { mapa_Click(cMapa, t0Mapa); });
         });
+        // Ctrl+Z and the redo keys act on the fit from the map's window too.
+        mapa->addActions({accionDeshacer, accionRehacer});
         placeBeside(mapa, this);
     }
     mapa->abrir();
@@ -99,6 +101,7 @@ void Form1::verInforme_Click()
     if (!informe) {
         informe = new InformeAjuste(vista(), this);
         connect(this, &Form1::estadoCambiado, informe, &InformeAjuste::actualizar);
+        informe->addActions({accionDeshacer, accionRehacer});
         placeBeside(informe, this);
     }
     informe->show();
