@@ -3,17 +3,26 @@
 #include "map/colour_key.h"
 
 #include "platform/picture_export.h"
+#include "platform/translation.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -80,6 +89,70 @@ QStringList entriesHere()
     return QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
+// Plays the user in the dialog of "Guardar imagen…", with the keys a user
+// presses: the type chosen in its list (0 PNG, 1 SVG), a name typed over the
+// proposed one (none keeps it), Enter, and Yes or No to the dialog's question
+// about a name that is taken. A No leaves the dialog open; the user cancels.
+struct SaveDialogUser
+{
+    QString typed;
+    int type = 0;
+    bool replace = true;
+    QString proposed;      // the name the dialog opened with
+    QStringList questions; // the texts of the questions it asked
+
+    SaveDialogUser()
+    {
+        saveDialogHook = [this](QFileDialog &dialog) { play(dialog); };
+    }
+    ~SaveDialogUser() { saveDialogHook = nullptr; }
+
+    void play(QFileDialog &dialog)
+    {
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        proposed = dialog.selectedFiles().value(0);
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(name && types);
+        for (int k = 0; k < type; ++k)
+            QTest::keyClick(types, Qt::Key_Down);
+        if (!typed.isNull()) {
+            name->selectAll();
+            QTest::keyClicks(name, typed);
+        }
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+            }
+        });
+        answer.start(10);
+        QTest::keyClick(name, Qt::Key_Return);
+        if (dialog.isVisible())
+            dialog.reject();
+    }
+};
+
+// What a folder entry is: "=text" for a file of text, ":PNG" or ":SVG" for a
+// picture, "->target" for a link, "" for nothing.
+QString entryKind(const QString &name)
+{
+    const QFileInfo info(name);
+    if (info.isSymLink())
+        return QStringLiteral("->") + info.symLinkTarget().section('/', -1);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\x89PNG"))
+        return QStringLiteral(":PNG");
+    if (bytes.contains("<svg"))
+        return QStringLiteral(":SVG");
+    return '=' + QString::fromUtf8(bytes);
+}
+
 } // namespace
 
 class tst_Transfer : public QObject
@@ -97,6 +170,8 @@ private slots:
     void droppedFile_data();
     void droppedFile();
     void savedChartHoldsCurveAsPaths();
+    void saveAsksAboutTheNameWritten_data();
+    void saveAsksAboutTheNameWritten();
     void refusedSaveLeavesNoFile_data();
     void refusedSaveLeavesNoFile();
     void copiesPicturesAndFigures();
@@ -280,17 +355,15 @@ void tst_Transfer::droppedFile()
 void tst_Transfer::savedChartHoldsCurveAsPaths()
 {
     auto form = chartView();
-    QString proposed, chosen = "grafica";
-    saveDialogHook = [&](const QString &name) {
-        proposed = name;
-        return chosen;
-    };
+    SaveDialogUser user;
+    user.typed = "grafica";
     // A name without a type is a PNG, at twice the size for print.
     choose(form->graf, "Guardar imagen…");
-    QCOMPARE(QFileInfo(proposed).fileName(), QString("grafica.png"));
+    QCOMPARE(QFileInfo(user.proposed).fileName(), QString("grafica.png"));
     QCOMPARE(QImage("grafica.png").size(), form->imagenGrafica().size * 2);
 
-    chosen = "grafica.svg";
+    const QString chosen = "grafica.svg";
+    user.typed = chosen;
     choose(form->graf, "Guardar imagen…");
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -325,6 +398,85 @@ void tst_Transfer::savedChartHoldsCurveAsPaths()
     QCOMPARE(texts, (QStringList{"-5", "0", "0", "10", "15"}));
 }
 
+void tst_Transfer::saveAsksAboutTheNameWritten_data()
+{
+    QTest::addColumn<QStringList>("before"); // "name=text" or "name->target"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("type"); // 0 PNG, 1 SVG
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("after"); // "name" then what entryKind says of it
+    QTest::addColumn<QString>("message");
+
+    const QString gAsked = "El fichero g.png ya existe.\n¿Desea reemplazarlo?";
+    QTest::newRow("g over a g.png asks about g.png, and Yes replaces it")
+            << QStringList{"g.png=viejo"} << "g" << 0 << true << QStringList{gAsked}
+            << QStringList{"g.png:PNG"} << "";
+    QTest::newRow("and No leaves g.png as it was")
+            << QStringList{"g.png=viejo"} << "g" << 0 << false << QStringList{gAsked}
+            << QStringList{"g.png=viejo"} << "";
+    QTest::newRow("g as SVG asks about g.svg and leaves g.png alone")
+            << QStringList{"g.png=viejo", "g.svg=viejo"} << "g" << 1 << true
+            << QStringList{"El fichero g.svg ya existe.\n¿Desea reemplazarlo?"}
+            << QStringList{"g.png=viejo", "g.svg:SVG"} << "";
+    QTest::newRow("a free name is written unasked")
+            << QStringList{"g.txt=viejo"} << "g" << 0 << true << QStringList{}
+            << QStringList{"g.png:PNG", "g.txt=viejo"} << "";
+    QTest::newRow("a name ending in .svg is SVG whatever the type")
+            << QStringList{} << "dibujo.svg" << 0 << true << QStringList{}
+            << QStringList{"dibujo.svg:SVG"} << "";
+    QTest::newRow("a name with another extension keeps it and takes the type")
+            << QStringList{} << "dibujo.v2" << 1 << true << QStringList{}
+            << QStringList{"dibujo.v2:SVG"} << "";
+    QTest::newRow("a link n.png is replaced itself, and the notes it led to stay")
+            << QStringList{"notas.txt=mis notas", "n.png->notas.txt"} << "n" << 0 << true
+            << QStringList{"El fichero n.png ya existe.\n¿Desea reemplazarlo?"}
+            << QStringList{"n.png:PNG", "notas.txt=mis notas"} << "";
+    QTest::newRow("a link that leads nowhere is not asked about, so it stays")
+            << QStringList{"n.png->nada.txt"} << "n" << 0 << true << QStringList{}
+            << QStringList{"n.png->nada.txt", "nada.txt"}
+            << "No se pudo guardar la imagen: no se puede crear el archivo «%1/n.png» (ya existe)";
+}
+
+// The dialog in Spanish, as the program loads it under a Spanish locale.
+void tst_Transfer::saveAsksAboutTheNameWritten()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, typed);
+    QFETCH(int, type);
+    QFETCH(bool, replace);
+    QFETCH(QStringList, questions);
+    QFETCH(QStringList, after);
+    QFETCH(QString, message);
+
+    for (const QString &entry : before) {
+        if (entry.contains("->")) {
+            QVERIFY(QFile::link(entry.section("->", 1), entry.section("->", 0, 0)));
+        } else {
+            QFile file(entry.section('=', 0, 0));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(entry.section('=', 1).toUtf8());
+        }
+    }
+    std::unique_ptr<QTranslator> spanish(installQtTranslation(kSpanish));
+    QVERIFY(spanish);
+    auto form = chartView();
+    MessageRecorder messages;
+    SaveDialogUser user;
+    user.typed = typed;
+    user.type = type;
+    user.replace = replace;
+    choose(form->graf, "Guardar imagen…");
+
+    QCOMPARE(user.questions, questions);
+    for (const QString &entry : after) {
+        const QString name = entry.section(QRegularExpression("[=:]|->"), 0, 0);
+        QCOMPARE(name + entryKind(name), entry);
+    }
+    QCOMPARE(messages.texts,
+             message.isEmpty() ? QStringList{} : QStringList{message.arg(dir->path())});
+}
+
 void tst_Transfer::refusedSaveLeavesNoFile_data()
 {
     QTest::addColumn<QString>("name");
@@ -350,7 +502,8 @@ void tst_Transfer::refusedSaveLeavesNoFile()
     const QStringList before = entriesHere();
     auto form = chartView();
     MessageRecorder messages;
-    saveDialogHook = [&](const QString &) { return name; };
+    SaveDialogUser user;
+    user.typed = name;
 
     // A file size limit stops the write part-way whoever runs the test; the
     // signal it raises is ignored so the write just reports the error.

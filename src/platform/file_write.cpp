@@ -122,7 +122,8 @@ QString writeWholeFile(const QString &name, const QByteArray &bytes, Replace rep
         return cannot("crear");
 
     // A new file gets the mode the umask leaves; one that was there keeps its own.
-    const bool written = (!taken || !S_ISREG(old.st_mode) || ::fchmod(file.get(), old.st_mode & 07777) == 0)
+    const bool written
+            = (!taken || !S_ISREG(old.st_mode) || ::fchmod(file.get(), old.st_mode & 07777) == 0)
             && writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close()
             && renameOnto(folder.get(), temporary, entry, replace);
     if (!written) {

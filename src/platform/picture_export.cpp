@@ -47,8 +47,7 @@ QByteArray pngBytes(const QImage &image)
 }
 
 // The picture as a file of the given type.
-QByteArray pictureBytes(const Picture &picture, PictureType type, qreal ratio,
-                        const QString &title)
+QByteArray pictureBytes(const Picture &picture, PictureType type, qreal ratio, const QString &title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -114,8 +113,8 @@ void copyPicture(const Picture &picture, qreal ratio)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-QString savePicture(const Picture &picture, const QString &fileName, PictureType type,
-                    qreal ratio, Replace replace)
+QString savePicture(const Picture &picture, const QString &fileName, PictureType type, qreal ratio,
+                    Replace replace)
 {
     const QFileInfo info(fileName);
     const QString suffix = info.suffix().toLower();

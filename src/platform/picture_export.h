@@ -46,8 +46,8 @@ enum class PictureType { Png, Svg };
 // the given device pixel ratio, for print. The file is written whole or not at
 // all, and a name already taken is replaced only as `replace` allows (see
 // writeWholeFile). Returns the reason for the user, or nothing when saved.
-QString savePicture(const Picture &picture, const QString &fileName, PictureType type,
-                    qreal ratio, Replace replace);
+QString savePicture(const Picture &picture, const QString &fileName, PictureType type, qreal ratio,
+                    Replace replace);
 
 // "Copiar imagen" and "Guardar imagen…" in a control's context menu. The
 // picture is asked for when an entry is chosen; the copy takes the control's

@@ -4,10 +4,10 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool installQtTranslation(const QLocale &locale)
+QTranslator *installQtTranslation(const QLocale &locale)
 {
     if (locale.language() != QLocale::Spanish)
-        return false;
+        return nullptr;
     auto *translator = new QTranslator(QCoreApplication::instance());
     // qtbase holds the widgets' texts; the country's own file, where one
     // exists, comes before the language's.
@@ -15,7 +15,7 @@ bool installQtTranslation(const QLocale &locale)
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))
         || !QCoreApplication::installTranslator(translator)) {
         delete translator;
-        return false;
+        return nullptr;
     }
-    return true;
+    return translator;
 }

@@ -24,16 +24,18 @@ QRect placeBeside(const QRect &owner, QSize size, const QRect &room)
         return QRect(owner.topRight() + QPoint(1, 0), size);
     size = size.boundedTo(room.size());
     const int w = size.width(), h = size.height();
-    const auto inRoomX = [&](int left) { return std::clamp(left, room.left(), room.right() + 1 - w); };
-    const auto inRoomY = [&](int top) { return std::clamp(top, room.top(), room.bottom() + 1 - h); };
+    const auto inRoomX
+            = [&](int left) { return std::clamp(left, room.left(), room.right() + 1 - w); };
+    const auto inRoomY
+            = [&](int top) { return std::clamp(top, room.top(), room.bottom() + 1 - h); };
     // The cover of a window is a product of its horizontal and vertical
     // overlaps with the owner, each of which is least at an end of the room or
     // with the window at a side of the owner: these places hold the best one.
     // Right, then left, at the owner's top come first, and the first of equals
     // is taken.
     const int lefts[] = {owner.right() + 1, owner.left() - w, room.right() + 1 - w, room.left()};
-    const int tops[] = {owner.top(), owner.bottom() + 1, owner.top() - h, room.top(),
-                        room.bottom() + 1 - h};
+    const int tops[]
+            = {owner.top(), owner.bottom() + 1, owner.top() - h, room.top(), room.bottom() + 1 - h};
     QList<QPoint> places{{lefts[0], tops[0]}, {lefts[1], tops[0]}};
     for (const int left : lefts)
         for (const int top : tops)
