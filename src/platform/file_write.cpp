@@ -41,6 +41,46 @@ private:
     int fd;
 };
 
+// A failed system call's error number in words for the user, in Spanish
+// whatever the locale: the common ones from this table, any other as the
+// system words it.
+QString systemReason(int error)
+{
+    switch (error) {
+    case EACCES:
+        return QStringLiteral("permiso denegado");
+    case EPERM:
+        return QStringLiteral("operación no permitida");
+    case EROFS:
+        return QStringLiteral("sistema de archivos de solo lectura");
+    case ENOSPC:
+        return QStringLiteral("no queda espacio en el dispositivo");
+    case EDQUOT:
+        return QStringLiteral("se ha superado la cuota de disco");
+    case EFBIG:
+        return QStringLiteral("el archivo supera el tamaño permitido");
+    case ENOENT:
+        return QStringLiteral("la carpeta no existe");
+    case ENOTDIR:
+        return QStringLiteral("una parte de la ruta no es una carpeta");
+    case ENAMETOOLONG:
+        return QStringLiteral("el nombre es demasiado largo");
+    case EEXIST:
+        return QStringLiteral("ya existe");
+    case ELOOP:
+        return QStringLiteral("demasiados enlaces simbólicos");
+    case EIO:
+        return QStringLiteral("error de entrada/salida");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("demasiados archivos abiertos");
+    case ENOMEM:
+        return QStringLiteral("no queda memoria");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
 bool writeAll(int fd, const QByteArray &bytes)
 {
     qsizetype done = 0;
@@ -132,41 +172,4 @@ QString writeWholeFile(const QString &name, const QByteArray &bytes, Replace rep
         return reason;
     }
     return {};
-}
-
-QString systemReason(int error)
-{
-    switch (error) {
-    case EACCES:
-        return QStringLiteral("permiso denegado");
-    case EPERM:
-        return QStringLiteral("operación no permitida");
-    case EROFS:
-        return QStringLiteral("sistema de archivos de solo lectura");
-    case ENOSPC:
-        return QStringLiteral("no queda espacio en el dispositivo");
-    case EDQUOT:
-        return QStringLiteral("se ha superado la cuota de disco");
-    case EFBIG:
-        return QStringLiteral("el archivo supera el tamaño permitido");
-    case ENOENT:
-        return QStringLiteral("la carpeta no existe");
-    case ENOTDIR:
-        return QStringLiteral("una parte de la ruta no es una carpeta");
-    case ENAMETOOLONG:
-        return QStringLiteral("el nombre es demasiado largo");
-    case EEXIST:
-        return QStringLiteral("ya existe");
-    case ELOOP:
-        return QStringLiteral("demasiados enlaces simbólicos");
-    case EIO:
-        return QStringLiteral("error de entrada/salida");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("demasiados archivos abiertos");
-    case ENOMEM:
-        return QStringLiteral("no queda memoria");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
 }

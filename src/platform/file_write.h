@@ -17,8 +17,3 @@ enum class Replace { Allowed, Never };
 // was there keeps its mode. Only a name that holds a file or a link, or
 // nothing, is written; a folder, a device or a pipe is refused.
 QString writeWholeFile(const QString &name, const QByteArray &bytes, Replace replace);
-
-// A failed system call's error number in words for the user, in Spanish
-// whatever the locale: the common ones from a table of this program's own, any
-// other as the system words it.
-QString systemReason(int error);
