@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    # Qt's own texts in Spanish: the file dialog, its question and its buttons.
+    qt6-translations-l10n
     libbenchmark-dev
     libeigen3-dev libboost-math-dev qt6-svg-dev
     dpkg-dev appstream

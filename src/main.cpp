@@ -1,4 +1,5 @@
 #include "platform/command_line.h"
+#include "platform/translation.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ajuste"));
     QApplication::setApplicationVersion(QStringLiteral(AJUSTE_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/ajuste.png")));
+    installQtTranslation(QLocale());
     Form1 form;
     form.show();
     return app.exec();

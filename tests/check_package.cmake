@@ -54,9 +54,9 @@ if(NOT files STREQUAL expected)
 endif()
 
 # The library dependencies come from dpkg-shlibdeps, the window-system plugin
-# from the package's own list.
+# and Qt's translations from the package's own list.
 run("${dpkg-deb_path}" --field "${deb}" Depends)
-foreach(dependency libqt6widgets6 libqt6svg6 qt6-qpa-plugins)
+foreach(dependency libqt6widgets6 libqt6svg6 qt6-qpa-plugins qt6-translations-l10n)
     if(NOT out MATCHES "${dependency}")
         message(FATAL_ERROR "Depends lacks ${dependency}: ${out}")
     endif()

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cmath>
 #include <vector>
@@ -336,6 +337,21 @@ private slots:
     // A slow descent over 300 000 evaluations, 2048 to a column, reads as one
     // line: in every pixel column it covers, the line passes within a pixel of
     // where that column's error falls.
+    // The main window, 724 x 691, leaves no room beside it on the 800 x 600
+    // offscreen screen; the report, wider and taller than it, is shrunk.
+    void windowsOpenWithinTheScreen()
+    {
+        auto form = chartView();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->verMapa->click();
+        form->verInforme->click();
+        for (const QWidget *opened : {control(*form, "mapaError"), control(*form, "informe")}) {
+            QVERIFY(opened && opened->isVisible());
+            QVERIFY(form->screen()->availableGeometry().contains(opened->frameGeometry()));
+        }
+    }
+
     void longSlowRunIsOneLine()
     {
         auto form = chartView();

@@ -4,6 +4,7 @@
 #include "numeric/fault.h"
 #include "platform/number_text.h"
 #include "platform/picture_box.h"
+#include "platform/window_place.h"
 #include "test_support.h"
 
 #include <QFocusEvent>
@@ -34,6 +35,16 @@ QString menuOpenedBy(const std::function<void()> &press)
     press();
     QTest::qWait(20);
     return last;
+}
+
+// How much of `area` a window at `place` covers, counted pixel by pixel.
+int coverOf(const QRect &place, const QRect &area)
+{
+    int cover = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y)
+        for (int x = place.left(); x <= place.right(); ++x)
+            cover += area.contains(x, y);
+    return cover;
 }
 
 } // namespace
@@ -343,6 +354,32 @@ private slots:
         shown = box->grab().toImage();
         QCOMPARE(shown.pixelColor(80, 200), QColor(Qt::green));
         QCOMPARE(shown.pixelColor(5, 3), QColor(Qt::black));
+    }
+    // Against every place a window could take on a small screen: it lies
+    // within the screen, shrunk to it if need be, none covers less of the
+    // owner's part in sight, and where the owner's right has room the window
+    // touches it.
+    void noPlaceCoversLessOfTheOwner()
+    {
+        std::mt19937 random(20261209);
+        std::uniform_int_distribution<int> corner(-10, 50), extent(1, 45);
+        const QRect room(0, 4, 48, 36);
+        for (int trial = 0; trial < 300; ++trial) {
+            const QRect owner(corner(random), corner(random), extent(random), extent(random));
+            const QSize size(extent(random), extent(random));
+            const QRect place = placeBeside(owner, size, room);
+            const QRect shown = owner & room;
+            int least = coverOf(place, shown);
+            for (int y = room.top(); y + place.height() <= room.bottom() + 1; ++y)
+                for (int x = room.left(); x + place.width() <= room.right() + 1; ++x)
+                    least = std::min(least, coverOf(QRect(QPoint(x, y), place.size()), shown));
+            const bool rightHasRoom
+                    = owner.right() >= room.left() && owner.right() + place.width() <= room.right();
+            QVERIFY(room.contains(place));
+            QCOMPARE(place.size(), size.boundedTo(room.size()));
+            QCOMPARE(coverOf(place, shown), least);
+            QVERIFY(!rightHasRoom || place.left() == owner.right() + 1);
+        }
     }
 };
 

@@ -1,6 +1,12 @@
 #include "test_support.h"
 
 #include "platform/picture_box.h"
+#include "platform/picture_export.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -98,6 +104,32 @@ private slots:
         QCOMPARE(shown.pixelColor(96, 502), kRed);
         QCOMPARE(shown.pixelColor(97, 503), kLightGreen); // a sample is 2 x 2, not blown up
         QCOMPARE(shown.pixelColor(320, 267), kBlue);
+    }
+
+    // "Guardar imagen…" saves twice the pixels the screen shows, marked to
+    // print as large as at scale 1.
+    void savedPngHasTwiceTheScreensPixels()
+    {
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto form = chartView();
+        saveDialogHook = [](QFileDialog &dialog) {
+            dialog.selectFile(QStringLiteral("grafica"));
+            // QFileDialog's own accept, which adds the extension.
+            static_cast<QDialog &>(dialog).accept();
+        };
+        for (QAction *action : form->graf->actions())
+            if (action->text() == QStringLiteral("Guardar imagen…"))
+                action->trigger();
+        saveDialogHook = nullptr;
+        QDir::setCurrent(previous);
+
+        const QImage saved(folder.filePath(QStringLiteral("grafica.png")));
+        const QSize shown = form->imagenGrafica().size * kRatio;
+        QCOMPARE(saved.size(), shown * 2);
+        const qreal inches = form->imagenGrafica().size.width() / qreal(form->logicalDpiX());
+        QCOMPARE_NEAR(saved.width() / (saved.dotsPerMeterX() * 0.0254), inches);
     }
 
     void picturesAreDrawnAtTheScreensResolution_data()

@@ -3,24 +3,33 @@
 #include "map/colour_key.h"
 
 #include "platform/picture_export.h"
+#include "platform/translation.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QXmlStreamReader>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +90,70 @@ QStringList entriesHere()
     return QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
+// Plays the user in the dialog of "Guardar imagen…", with the keys a user
+// presses: the type chosen in its list (0 PNG, 1 SVG), a name typed over the
+// proposed one (none keeps it), Enter, and Yes or No to the dialog's question
+// about a name that is taken. A No leaves the dialog open; the user cancels.
+struct SaveDialogUser
+{
+    QString typed;
+    int type = 0;
+    bool replace = true;
+    QString proposed;      // the name the dialog opened with
+    QStringList questions; // the texts of the questions it asked
+
+    SaveDialogUser()
+    {
+        saveDialogHook = [this](QFileDialog &dialog) { play(dialog); };
+    }
+    ~SaveDialogUser() { saveDialogHook = nullptr; }
+
+    void play(QFileDialog &dialog)
+    {
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        proposed = dialog.selectedFiles().value(0);
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(name && types);
+        for (int k = 0; k < type; ++k)
+            QTest::keyClick(types, Qt::Key_Down);
+        if (!typed.isNull()) {
+            name->selectAll();
+            QTest::keyClicks(name, typed);
+        }
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+            }
+        });
+        answer.start(10);
+        QTest::keyClick(name, Qt::Key_Return);
+        if (dialog.isVisible())
+            dialog.reject();
+    }
+};
+
+// What a folder entry is: "=text" for a file of text, ":PNG" or ":SVG" for a
+// picture, "->target" for a link, "" for nothing.
+QString entryKind(const QString &name)
+{
+    const QFileInfo info(name);
+    if (info.isSymLink())
+        return QStringLiteral("->") + info.symLinkTarget().section('/', -1);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\x89PNG"))
+        return QStringLiteral(":PNG");
+    if (bytes.contains("<svg"))
+        return QStringLiteral(":SVG");
+    return '=' + QString::fromUtf8(bytes);
+}
+
 } // namespace
 
 class tst_Transfer : public QObject
@@ -102,6 +175,8 @@ private slots:
     void restoreIsOneUndoStep_data();
     void restoreIsOneUndoStep();
     void savedChartHoldsCurveAsPaths();
+    void saveAsksAboutTheNameWritten_data();
+    void saveAsksAboutTheNameWritten();
     void refusedSaveLeavesNoFile_data();
     void refusedSaveLeavesNoFile();
     void copiesPicturesAndFigures();
@@ -428,17 +503,15 @@ void tst_Transfer::restoreIsOneUndoStep()
 void tst_Transfer::savedChartHoldsCurveAsPaths()
 {
     auto form = chartView();
-    QString proposed, chosen = "grafica";
-    saveDialogHook = [&](const QString &name) {
-        proposed = name;
-        return chosen;
-    };
+    SaveDialogUser user;
+    user.typed = "grafica";
     // A name without a type is a PNG, at twice the size for print.
     choose(form->graf, "Guardar imagen…");
-    QCOMPARE(QFileInfo(proposed).fileName(), QString("grafica.png"));
+    QCOMPARE(QFileInfo(user.proposed).fileName(), QString("grafica.png"));
     QCOMPARE(QImage("grafica.png").size(), form->imagenGrafica().size * 2);
 
-    chosen = "grafica.svg";
+    const QString chosen = "grafica.svg";
+    user.typed = chosen;
     choose(form->graf, "Guardar imagen…");
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -473,16 +546,113 @@ void tst_Transfer::savedChartHoldsCurveAsPaths()
     QCOMPARE(texts, (QStringList{"-5", "0", "0", "10", "15"}));
 }
 
+void tst_Transfer::saveAsksAboutTheNameWritten_data()
+{
+    QTest::addColumn<QStringList>("before"); // "name=text" or "name->target"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("type"); // 0 PNG, 1 SVG
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("after"); // "name" then what entryKind says of it
+    QTest::addColumn<QString>("message");
+
+    const QString gAsked = "El fichero g.png ya existe.\n¿Desea reemplazarlo?";
+    QTest::newRow("g over a g.png asks about g.png, and Yes replaces it")
+            << QStringList{"g.png=viejo"} << "g" << 0 << true << QStringList{gAsked}
+            << QStringList{"g.png:PNG"} << "";
+    QTest::newRow("and No leaves g.png as it was")
+            << QStringList{"g.png=viejo"} << "g" << 0 << false << QStringList{gAsked}
+            << QStringList{"g.png=viejo"} << "";
+    QTest::newRow("g as SVG asks about g.svg and leaves g.png alone")
+            << QStringList{"g.png=viejo", "g.svg=viejo"} << "g" << 1 << true
+            << QStringList{"El fichero g.svg ya existe.\n¿Desea reemplazarlo?"}
+            << QStringList{"g.png=viejo", "g.svg:SVG"} << "";
+    QTest::newRow("a name with another extension keeps it and takes the type")
+            << QStringList{} << "dibujo.v2" << 1 << true << QStringList{}
+            << QStringList{"dibujo.v2:SVG"} << "";
+    QTest::newRow("a link n.png is replaced itself, and the notes it led to stay")
+            << QStringList{"notas.txt=mis notas", "n.png->notas.txt"} << "n" << 0 << true
+            << QStringList{"El fichero n.png ya existe.\n¿Desea reemplazarlo?"}
+            << QStringList{"n.png:PNG", "notas.txt=mis notas"} << "";
+    QTest::newRow("a link that leads nowhere is not asked about, so it stays")
+            << QStringList{"n.png->nada.txt"} << "n" << 0 << true << QStringList{}
+            << QStringList{"n.png->nada.txt", "nada.txt"}
+            << "No se pudo guardar la imagen: no se puede crear el archivo «%1/n.png» (ya existe)";
+}
+
+// The dialog in Spanish, as the program loads it under a Spanish locale.
+void tst_Transfer::saveAsksAboutTheNameWritten()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, typed);
+    QFETCH(int, type);
+    QFETCH(bool, replace);
+    QFETCH(QStringList, questions);
+    QFETCH(QStringList, after);
+    QFETCH(QString, message);
+
+    for (const QString &entry : before) {
+        if (entry.contains("->")) {
+            QVERIFY(QFile::link(entry.section("->", 1), entry.section("->", 0, 0)));
+        } else {
+            QFile file(entry.section('=', 0, 0));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(entry.section('=', 1).toUtf8());
+        }
+    }
+    QVERIFY(!installQtTranslation(QLocale(QLocale::English)));
+    std::unique_ptr<QTranslator> spanish(installQtTranslation(kSpanish));
+    QVERIFY(spanish);
+    auto form = chartView();
+    MessageRecorder messages;
+    SaveDialogUser user;
+    user.typed = typed;
+    user.type = type;
+    user.replace = replace;
+    choose(form->graf, "Guardar imagen…");
+
+    QCOMPARE(user.questions, questions);
+    for (const QString &entry : after) {
+        const QString name = entry.section(QRegularExpression("[=:]|->"), 0, 0);
+        QCOMPARE(name + entryKind(name), entry);
+    }
+    QCOMPARE(messages.texts,
+             message.isEmpty() ? QStringList{} : QStringList{message.arg(dir->path())});
+}
+
 void tst_Transfer::refusedSaveLeavesNoFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("old"); // what the name held before, if anything
     QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<QByteArray>("disk"); // the variable naming a disk to save on
+    QTest::addColumn<QString>("reason");  // %1 the folder saved in
 
-    QTest::newRow("a full disk leaves nothing") << "grafica.png" << QByteArray() << true;
+    const QString tooLarge = "no se puede escribir el archivo «%1/%2» (el archivo supera el "
+                             "tamaño permitido)";
+    QTest::newRow("a full disk leaves nothing")
+            << "grafica.png" << QByteArray() << true << QByteArray()
+            << tooLarge.arg("%1", "grafica.png");
     QTest::newRow("a full disk leaves the old file whole")
-            << "grafica.svg" << QByteArray("<svg/>") << true;
-    QTest::newRow("a folder that does not exist") << "nada/grafica.svg" << QByteArray() << false;
+            << "grafica.svg" << QByteArray("<svg/>") << true << QByteArray()
+            << tooLarge.arg("%1", "grafica.svg");
+    QTest::newRow("a folder that does not exist")
+            << "nada/grafica.svg" << QByteArray() << false << QByteArray()
+            << "no se puede crear el archivo «%1/nada/grafica.svg» (la carpeta no existe)";
+    QTest::newRow("a folder without write permission")
+            << "cerrada/grafica.png" << QByteArray() << false << QByteArray()
+            << "no se puede crear el archivo «%1/cerrada/grafica.png» (permiso denegado)";
+    QTest::newRow("sysfs, where no one may make a file")
+            << "/sys/grafica.png" << QByteArray() << false << QByteArray()
+            << "no se puede crear el archivo «/sys/grafica.png» (permiso denegado)";
+    QTest::newRow("a disk with no space left leaves the old file whole")
+            << "grafica.png" << QByteArray("viejo") << false << QByteArray("AJUSTE_FULL_DISK")
+            << "no se puede escribir el archivo «%1/grafica.png» (no queda espacio en el "
+               "dispositivo)";
+    QTest::newRow("a read-only disk")
+            << "grafica.png" << QByteArray() << false << QByteArray("AJUSTE_READONLY_DISK")
+            << "no se puede crear el archivo «%1/grafica.png» (sistema de archivos de solo "
+               "lectura)";
 }
 
 void tst_Transfer::refusedSaveLeavesNoFile()
@@ -490,7 +660,24 @@ void tst_Transfer::refusedSaveLeavesNoFile()
     QFETCH(QString, name);
     QFETCH(QByteArray, old);
     QFETCH(bool, diskFull);
+    QFETCH(QByteArray, disk);
+    QFETCH(QString, reason);
 
+    // The small disks are mounted by small_disks.sh, which names them.
+    std::unique_ptr<QTemporaryDir> onDisk;
+    if (!disk.isEmpty()) {
+        const QString mounted = qEnvironmentVariable(disk.constData());
+        if (mounted.isEmpty())
+            QSKIP("needs the small disks that small_disks.sh mounts");
+        onDisk = std::make_unique<QTemporaryDir>(mounted + "/XXXXXX");
+        QVERIFY(QDir::setCurrent(onDisk->isValid() ? onDisk->path() : mounted));
+    }
+    if (name.startsWith("cerrada/")) {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop root");
+        QVERIFY(QDir().mkdir("cerrada"));
+        QVERIFY(QFile::setPermissions("cerrada", QFile::ReadOwner | QFile::ExeOwner));
+    }
     if (!old.isEmpty()) {
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
@@ -498,7 +685,8 @@ void tst_Transfer::refusedSaveLeavesNoFile()
     const QStringList before = entriesHere();
     auto form = chartView();
     MessageRecorder messages;
-    saveDialogHook = [&](const QString &) { return name; };
+    SaveDialogUser user;
+    user.typed = name;
 
     // A file size limit stops the write part-way whoever runs the test; the
     // signal it raises is ignored so the write just reports the error.
@@ -515,6 +703,8 @@ void tst_Transfer::refusedSaveLeavesNoFile()
     QCOMPARE(messages.texts.size(), 1);
     QVERIFY2(messages.texts.first().startsWith("No se pudo guardar la imagen: "),
              qPrintable(messages.texts.first()));
+    QCOMPARE(messages.texts.first().section(": ", 1),
+             reason.contains("%1") ? reason.arg(QDir::currentPath()) : reason);
     QCOMPARE(entriesHere(), before);
     if (!old.isEmpty()) {
         QFile file(name);

@@ -101,10 +101,12 @@ void MapaError::abrir()
 {
     if (!isVisible()) {
         // The first time at the size that gives the map its 480 × 480 pixels,
-        // which may exceed what Qt gives a new window on a small screen.
-        if (geometria.isEmpty())
-            resize(sizeHint());
-        else
+        // which may exceed what Qt gives a new window on a small screen,
+        // unless its placement on the screen has sized it already.
+        if (geometria.isEmpty()) {
+            if (!testAttribute(Qt::WA_Resized))
+                resize(sizeHint());
+        } else
             restoreGeometry(geometria);
         show();
         plano->actualizar(true);

@@ -12,13 +12,12 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSvgGenerator>
 
 #include <cmath>
 
-std::function<QString(const QString &)> saveDialogHook;
+std::function<void(QFileDialog &)> saveDialogHook;
 
 namespace {
 
@@ -47,44 +46,39 @@ QByteArray pngBytes(const QImage &image)
     return bytes;
 }
 
-// The picture in the format its file name asks for.
-QByteArray pictureBytes(const Picture &picture, const QString &fileName)
+// The picture as a file of the given type.
+QByteArray pictureBytes(const Picture &picture, PictureType type, qreal ratio, const QString &title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+    if (type == PictureType::Svg) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
         svg.setSize(picture.size);
         svg.setViewBox(QRect(QPoint(), picture.size));
         svg.setResolution(int(std::lround(screenDpi())));
-        svg.setTitle(QFileInfo(fileName).completeBaseName());
+        svg.setTitle(title);
         QPainter painter;
         if (!painter.begin(&svg))
             return {};
         picture.paint(painter);
         return painter.end() ? bytes : QByteArray();
     }
-    QImage image = pictureImage(picture, kPrintRatio);
-    // Printed as large as the screen shows it: twice the pixels an inch.
-    image.setDotsPerMeterX(dotsPerMeter(screenDpi() * kPrintRatio));
-    image.setDotsPerMeterY(dotsPerMeter(screenDpi() * kPrintRatio));
+    const qreal printRatio = kPrintRatio * ratio;
+    QImage image = pictureImage(picture, printRatio);
+    // Printed as large as the screen shows it: as many more pixels an inch.
+    image.setDotsPerMeterX(dotsPerMeter(screenDpi() * printRatio));
+    image.setDotsPerMeterY(dotsPerMeter(screenDpi() * printRatio));
     return image.save(&buffer, "PNG") ? bytes : QByteArray();
 }
 
-// Unbuffered, a write that stops short (a full disk) says so; through
-// QFileDevice's buffer the shortfall would go unseen and the commit succeed.
-bool writeAll(QIODevice &file, const QByteArray &bytes)
+const QString kPngFilter = QStringLiteral("Imagen PNG (*.png)");
+const QString kSvgFilter = QStringLiteral("Imagen SVG (*.svg)");
+
+QString suffixOf(PictureType type)
 {
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 wrote = file.write(bytes.constData() + done, bytes.size() - done);
-        if (wrote <= 0)
-            return false;
-        done += wrote;
-    }
-    return true;
+    return type == PictureType::Svg ? QStringLiteral("svg") : QStringLiteral("png");
 }
 
 } // namespace
@@ -119,22 +113,19 @@ void copyPicture(const Picture &picture, qreal ratio)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-QString savePicture(const Picture &picture, const QString &fileName)
+QString savePicture(const Picture &picture, const QString &fileName, PictureType type, qreal ratio,
+                    Replace replace)
 {
-    // A file dialog lets one pick a device or a pipe; only a file is replaced.
     const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("«%1» no es un archivo").arg(fileName);
-    const QByteArray bytes = pictureBytes(picture, fileName);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("svg"))
+        type = PictureType::Svg;
+    else if (suffix == QLatin1String("png"))
+        type = PictureType::Png;
+    const QByteArray bytes = pictureBytes(picture, type, ratio, info.completeBaseName());
     if (bytes.isEmpty())
         return QStringLiteral("no se pudo dibujar la imagen");
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return QStringLiteral("no se puede crear el archivo «%1»").arg(fileName);
-    // Without a commit the temporary file is removed and the name untouched.
-    if (!writeAll(file, bytes) || !file.commit())
-        return QStringLiteral("no se puede escribir el archivo «%1»").arg(fileName);
-    return {};
+    return writeWholeFile(fileName, bytes, replace);
 }
 
 void offerPicture(QWidget *control, const QString &name, std::function<Picture()> picture)
@@ -142,20 +133,35 @@ void offerPicture(QWidget *control, const QString &name, std::function<Picture()
     addMenuEntry(control, QStringLiteral("Copiar imagen"),
                  [control, picture] { copyPicture(picture(), control->devicePixelRatioF()); });
     addMenuEntry(control, QStringLiteral("Guardar imagen…"), [control, name, picture] {
-        const QString proposed = QDir::current().filePath(name + QStringLiteral(".png"));
-        QString filter;
-        QString chosen = saveDialogHook
-                ? saveDialogHook(proposed)
-                : QFileDialog::getSaveFileName(
-                        control->window(), QStringLiteral("Guardar imagen"), proposed,
-                        QStringLiteral("Imagen PNG (*.png);;Imagen SVG (*.svg)"), &filter);
-        if (chosen.isEmpty())
+        // Qt's own dialog adds the extension before it asks about a name that
+        // is taken, so its question covers the name written; a desktop's
+        // dialog would ask about the name as typed, before Qt adds it.
+        QFileDialog dialog(control->window(), QStringLiteral("Guardar imagen"),
+                           QDir::current().filePath(name + QStringLiteral(".png")),
+                           kPngFilter + QStringLiteral(";;") + kSvgFilter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(suffixOf(PictureType::Png));
+        const auto typeOf = [](const QString &filter) {
+            return filter == kSvgFilter ? PictureType::Svg : PictureType::Png;
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, typeOf](const QString &filter) {
+                             dialog.setDefaultSuffix(suffixOf(typeOf(filter)));
+                         });
+        if (saveDialogHook)
+            saveDialogHook(dialog);
+        else
+            dialog.exec();
+        const QStringList chosen = dialog.selectedFiles();
+        if (dialog.result() != QDialog::Accepted || chosen.isEmpty())
             return;
-        const QString suffix = QFileInfo(chosen).suffix().toLower();
-        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
-            chosen += filter.contains(QLatin1String("svg")) ? QStringLiteral(".svg")
-                                                            : QStringLiteral(".png");
-        const QString reason = savePicture(picture(), chosen);
+        // The dialog has asked about a name that was taken, and only then.
+        const QString fileName = chosen.first();
+        const Replace replace = QFileInfo::exists(fileName) ? Replace::Allowed : Replace::Never;
+        const QString reason = savePicture(picture(), fileName, typeOf(dialog.selectedNameFilter()),
+                                           control->devicePixelRatioF(), replace);
         if (!reason.isEmpty())
             msgBox(control, QStringLiteral("No se pudo guardar la imagen: ") + reason);
     });

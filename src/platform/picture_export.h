@@ -3,6 +3,8 @@
 // Pictures out of the window: a chart or a plot copied as PNG, or saved as PNG
 // or SVG, from one painting that draws it into any painter.
 
+#include "platform/file_write.h"
+
 #include <QFont>
 #include <QImage>
 #include <QSize>
@@ -10,6 +12,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QPainter;
 class QWidget;
 
@@ -34,19 +37,28 @@ QImage pictureImage(const Picture &picture, qreal ratio);
 // ask for another format), at the given device pixel ratio.
 void copyPicture(const Picture &picture, qreal ratio);
 
-// Saves the picture to a file: SVG when the name ends in ".svg", the painting
-// replayed through Qt SVG's generator, and PNG otherwise, at twice the size
-// for print. The file is written under a temporary name and renamed at the
-// end, so a failure leaves no partial file, nor an old file half replaced.
-// Returns the reason for the user, or nothing when the picture is saved.
-QString savePicture(const Picture &picture, const QString &fileName);
+// The two types a picture is saved as.
+enum class PictureType { Png, Svg };
+
+// Saves the picture to a file: SVG when the name ends in ".svg", PNG when it
+// ends in ".png", and otherwise the type given. An SVG replays the painting
+// through Qt SVG's generator; a PNG has twice the pixels the screen shows at
+// the given device pixel ratio, for print. The file is written whole or not at
+// all, and a name already taken is replaced only as `replace` allows (see
+// writeWholeFile). Returns the reason for the user, or nothing when saved.
+QString savePicture(const Picture &picture, const QString &fileName, PictureType type, qreal ratio,
+                    Replace replace);
 
 // "Copiar imagen" and "Guardar imagen…" in a control's context menu. The
 // picture is asked for when an entry is chosen; the copy takes the control's
-// device pixel ratio; the save proposes `name` with the extension of the chosen
-// format and says why when it fails.
+// device pixel ratio. The save opens Qt's own file dialog, which proposes
+// `name` with the extension of the chosen type, adds that extension to a name
+// typed without one and asks before replacing the name it then holds; it says
+// why when the save fails.
 void offerPicture(QWidget *control, const QString &name, std::function<Picture()> picture);
 
-// When set, "Guardar imagen…" asks this hook for the file name (given the
-// proposed one) instead of opening a file dialog; an empty name cancels.
-extern std::function<QString(const QString &proposed)> saveDialogHook;
+// When set, "Guardar imagen…" hands its file dialog, set up, to this hook
+// instead of opening it: the hook plays the user (types, chooses a type,
+// answers the dialog's questions) and the save goes on if it leaves the
+// dialog accepted.
+extern std::function<void(QFileDialog &dialog)> saveDialogHook;

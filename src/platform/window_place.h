@@ -1,8 +1,20 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
-// Places a window that opens for the first time beside its owner's, on the
-// owner's screen: to its right where the screen has room, else as far right
-// as the screen allows, so that the owner stays in sight as much as it can.
+// Where a window whose frame has `size` opens beside an owner whose frame is
+// `owner`, on a screen whose available area is `room`. The frame returned lies
+// within the room, shrunk to it where it is larger. It touches the owner's
+// right side where the room has space there, else its left side, and
+// otherwise lies where it covers the least of the owner's visible part,
+// preferring the right and the owner's top; its top is level with the owner's
+// as far as the room allows.
+QRect placeBeside(const QRect &owner, QSize size, const QRect &room);
+
+// Places a window that opens for the first time beside its owner, on the
+// owner's screen, as above: the window's frame is taken to be as wide as the
+// owner's, and a window larger than the screen's available area is shrunk to
+// it (the size Qt would give it at show() otherwise: its own, or its size hint).
 void placeBeside(QWidget *window, const QWidget *owner);
