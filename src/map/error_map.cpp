@@ -21,11 +21,6 @@
 
 namespace {
 
-Points pointsOf(const FitState &state)
-{
-    return {state.x.items, state.y.items, state.n};
-}
-
 QString valueText(double value)
 {
     return std::isfinite(value) ? numberToText(roundToDigits(value, kMapDigits))
@@ -139,8 +134,8 @@ void MapaError::escribirLectura()
     if (puntero) {
         const double c = puntero->x(), t0 = puntero->y();
         text += QStringLiteral(".   c = %1;  t0 = %2").arg(numberToText(c), numberToText(t0));
-        const double E = mapError(state.a, c, t0, held, pointsOf(state));
-        const std::optional<double> best = optimalA(c, t0, pointsOf(state));
+        const double E = mapError(state.a, c, t0, held, vista.points());
+        const std::optional<double> best = optimalA(c, t0, vista.points());
         if (!held.a && std::isfinite(E) && best)
             text += QStringLiteral(";  a = %1").arg(valueText(*best));
         text += QStringLiteral(";  E = %1").arg(valueText(E));
@@ -153,7 +148,7 @@ void MapaError::describir()
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
-    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, pointsOf(state));
+    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, vista.points());
     plano->setAccessibleDescription(
             QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3.")
                     .arg(numberToText(state.c), numberToText(state.t0), valueText(E)));

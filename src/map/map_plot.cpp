@@ -44,12 +44,6 @@ MapFrame withinBars(MapFrame frame)
     return frame;
 }
 
-// The points' t and y as the numeric core takes them.
-Points pointsOf(const FitState &state)
-{
-    return {state.x.items, state.y.items, state.n};
-}
-
 // Tick steps of 1, 2 or 5 times a power of ten, about every `pixels` pixels.
 struct Ticks
 {
@@ -219,35 +213,34 @@ SurfaceGrid MapPlot::rejillaPedida() const
             std::clamp(area.height(), 1, kMaxCells)};
 }
 
-// Everything the surface depends on: the points, which parameters are held,
-// a's value when it is held, the framing and the grid.
+// Everything the surface depends on: the points (by their count), which
+// parameters are held, a's value when it is held, the framing and the grid.
 std::vector<double> MapPlot::claveSuperficie() const
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
     const SurfaceGrid grid = rejillaPedida();
-    std::vector<double> key{double(held.a), double(held.c), double(held.t0),
-                            held.a ? state.a : 0.0};
-    key.insert(key.end(),
-               {grid.cLow, grid.cHigh, grid.t0Low, grid.t0High, double(grid.columns),
-                double(grid.rows)});
-    key.insert(key.end(), clavePuntos.begin(), clavePuntos.end());
-    return key;
+    return {double(vista.pointsRevision()),
+            double(held.a),
+            double(held.c),
+            double(held.t0),
+            held.a ? state.a : 0.0,
+            grid.cLow,
+            grid.cHigh,
+            grid.t0Low,
+            grid.t0High,
+            double(grid.columns),
+            double(grid.rows)};
 }
 
 void MapPlot::actualizar(bool encuadrarDeNuevo) noexcept
 {
     try {
-        const FitState &state = vista.state();
-        std::vector<double> points{double(state.n)};
-        for (int k = 0; k < state.n && k < kArrayBound; ++k) {
-            points.push_back(state.x.items[k]);
-            points.push_back(state.y.items[k]);
-        }
+        const std::uint64_t points = vista.pointsRevision();
         const BestFit &best = vista.best();
         mejor = best.found() ? std::optional<QPointF>(QPointF(best.p.c, best.p.t0)) : std::nullopt;
-        if (points != clavePuntos || encuadrarDeNuevo) {
-            clavePuntos = std::move(points);
+        if (points != puntosEncuadrados || encuadrarDeNuevo) {
+            puntosEncuadrados = points;
             const MapFrame before = marco;
             encuadrar();
             if (marco != before)
@@ -265,7 +258,7 @@ void MapPlot::calcularSuperficie()
 {
     const FitState &state = vista.state();
     rejilla = rejillaPedida();
-    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), pointsOf(state));
+    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), vista.points());
     clave = claveSuperficie();
     ++computed;
 

@@ -243,7 +243,7 @@ void InformeAjuste::calcular() noexcept
 {
     try {
         const FitState &state = vista.state();
-        const Points points{state.x.items, state.y.items, state.n};
+        const Points points = vista.points();
         const Held held = vista.held();
         actual = fitStatistics(Parameters{state.a, state.c, state.t0}, held, points);
         mejor = bestFitStatistics(vista.best(), held, points);
