@@ -220,17 +220,13 @@ std::vector<double> MapPlot::claveSuperficie() const
     const FitState &state = vista.state();
     const Held held = vista.held();
     const SurfaceGrid grid = rejillaPedida();
-    return {double(vista.pointsRevision()),
-            double(held.a),
-            double(held.c),
-            double(held.t0),
-            held.a ? state.a : 0.0,
-            grid.cLow,
-            grid.cHigh,
-            grid.t0Low,
-            grid.t0High,
-            double(grid.columns),
-            double(grid.rows)};
+    std::vector<double> key{double(held.a), double(held.c), double(held.t0),
+                            held.a ? state.a : 0.0};
+    key.insert(key.end(),
+               {grid.cLow, grid.cHigh, grid.t0Low, grid.t0High, double(grid.columns),
+                double(grid.rows)});
+    key.push_back(double(vista.pointsRevision()));
+    return key;
 }
 
 void MapPlot::actualizar(bool encuadrarDeNuevo) noexcept
@@ -239,8 +235,8 @@ void MapPlot::actualizar(bool encuadrarDeNuevo) noexcept
         const std::uint64_t points = vista.pointsRevision();
         const BestFit &best = vista.best();
         mejor = best.found() ? std::optional<QPointF>(QPointF(best.p.c, best.p.t0)) : std::nullopt;
-        if (points != puntosEncuadrados || encuadrarDeNuevo) {
-            puntosEncuadrados = points;
+        if (points != encuadrado || encuadrarDeNuevo) {
+            encuadrado = points;
             const MapFrame before = marco;
             encuadrar();
             if (marco != before)

@@ -110,11 +110,11 @@ private:
     QMargins margenes; // around the plot, for the axes
     MapFrame marco;
     SurfaceGrid rejilla;
-    std::vector<double> clave;                      // what the surface on show was computed for
-    std::optional<std::uint64_t> puntosEncuadrados; // the points it was framed for, by their count
-    QImage imagen;                                  // one pixel per cell
-    std::vector<QLineF> contornos;                  // in the grid's cells, 0 .. columns across
-    QImage fondo;                                   // surface, contours and axes in device pixels
+    std::vector<double> clave;       // what the surface on show was computed for
+    std::uint64_t encuadrado{~0ULL}; // the points it was framed for, by their count
+    QImage imagen;                   // one pixel per cell
+    std::vector<QLineF> contornos;   // in the grid's cells, 0 .. columns across
+    QImage fondo;                    // surface, contours and axes in device pixels
     bool fondoValido{false};
     int low{0}, high{1};
     int computed{0};
