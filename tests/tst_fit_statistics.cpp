@@ -204,6 +204,45 @@ private slots:
         QVERIFY(near(fit.stepToMinimum, delta * std::sqrt(norm2) / *fit.s, 1e-5));
         QVERIFY(!fit.atMinimum());
     }
+
+    // Where E leaves the double range the residual table still has a row per
+    // point, each figure that has a value and NaN for those beyond the range:
+    // f = a / 2 at t = t0 whatever c, and e^(c (t − t0)) overflows past 709,78.
+    void residualRowsKeepWhatIsFinite_data()
+    {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<Parameters>("p");
+        QTest::addColumn<QList<bool>>("modelFinite"); // per point
+        QTest::newRow("y near 1E299: every figure but E")
+                << Sample{{0, 1, 2}, {1e299, -2.5e299, 3e299}} << Parameters{5, 1, 0}
+                << QList<bool>{true, true, true};
+        QTest::newRow("c at -1000: the model only at t0")
+                << Sample{{0, 1, 2}, {1, 2, 3}} << Parameters{5, -1000, 0}
+                << QList<bool>{true, false, false};
+    }
+
+    void residualRowsKeepWhatIsFinite()
+    {
+        QFETCH(Sample, sample);
+        QFETCH(Parameters, p);
+        QFETCH(QList<bool>, modelFinite);
+        const FitStatistics fit = fitStatistics(p, Held{}, sample.points());
+        QCOMPARE(fit.reason, NoAnswer::notFinite);
+        QVERIFY(!fit.E);
+        QCOMPARE(fit.residuals.size(), sample.t.size());
+        for (size_t k = 0; k < sample.t.size(); ++k) {
+            const ResidualRow &row = fit.residuals[k];
+            QCOMPARE(row.t, sample.t[k]);
+            QCOMPARE(row.y, sample.y[k]);
+            QCOMPARE(std::isfinite(row.f), modelFinite[qsizetype(k)]);
+            QCOMPARE(std::isfinite(row.r), modelFinite[qsizetype(k)]);
+            if (sample.t[k] == p.t0)
+                QCOMPARE(row.f, p.a / 2);
+            if (modelFinite[qsizetype(k)])
+                QVERIFY(near(row.r, sample.y[k] - p.a / (1 + std::exp(-p.c * (sample.t[k] - p.t0))),
+                             1e-15, 0));
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(tst_FitStatistics)
