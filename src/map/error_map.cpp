@@ -27,6 +27,12 @@ QString valueText(double value)
                                 : QStringLiteral("sin valor");
 }
 
+// E where there are points; where there are none, no figure at all.
+QString errorText(double value, const Points &points)
+{
+    return points.n > 0 ? valueText(value) : QStringLiteral("—");
+}
+
 } // namespace
 
 MapaError::MapaError(const FitView &vista, QWidget *parent)
@@ -38,7 +44,7 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     plano->setObjectName(QStringLiteral("plano"));
     escala = new ColourKey(this);
     escala->setObjectName(QStringLiteral("escala"));
-    lectura = new QLabel(this);
+    lectura = new Readout(this);
     lectura->setObjectName(QStringLiteral("lectura"));
     lectura->setTextFormat(Qt::PlainText);
     lectura->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -61,6 +67,7 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
                                       "recorrido del descenso y el mejor ajuste."));
     setAccessibleTexts(plano, QStringLiteral("Mapa del error sobre c y t0"), QString());
     setAccessibleTexts(escala, QStringLiteral("Escala de colores del error"), QString());
+    makeReadout(lectura, QStringLiteral("Lectura del mapa"));
     setAccessibleTexts(encuadrar, encuadrar->text(),
                        QStringLiteral("Vuelve a encuadrar el recorrido, el punto actual y el "
                                       "mejor ajuste."));
@@ -80,6 +87,8 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     connect(plano, &MapPlot::puntoElegido, this, &MapaError::puntoElegido);
     connect(plano, &MapPlot::superficieNueva, this, [this] {
         escala->setDecades(plano->lowDecade(), plano->highDecade());
+        escala->setContent(plano->keyContent());
+        describirEscala();
         escribirLectura();
     });
     connect(plano, &MapPlot::punteroSobre, this, [this](double c, double t0) {
@@ -132,13 +141,14 @@ void MapaError::escribirLectura()
     QString text = held.a ? QStringLiteral("a = %1 (fijo)").arg(valueText(state.a))
                           : QStringLiteral("a óptimo en cada punto");
     if (puntero) {
+        const Points points = vista.points();
         const double c = puntero->x(), t0 = puntero->y();
         text += QStringLiteral(".   c = %1;  t0 = %2").arg(numberToText(c), numberToText(t0));
-        const double E = mapError(state.a, c, t0, held, vista.points());
-        const std::optional<double> best = optimalA(c, t0, vista.points());
+        const double E = mapError(state.a, c, t0, held, points);
+        const std::optional<double> best = optimalA(c, t0, points);
         if (!held.a && std::isfinite(E) && best)
             text += QStringLiteral(";  a = %1").arg(valueText(*best));
-        text += QStringLiteral(";  E = %1").arg(valueText(E));
+        text += QStringLiteral(";  E = %1").arg(errorText(E, points));
     }
     lectura->setText(text);
 }
@@ -148,14 +158,32 @@ void MapaError::describir()
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
-    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, vista.points());
+    const Points points = vista.points();
+    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, points);
     plano->setAccessibleDescription(
             QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3.")
-                    .arg(numberToText(state.c), numberToText(state.t0), valueText(E)));
-    escala->setAccessibleDescription(
-            QStringLiteral("De %1 a %2, una década por línea de nivel.")
-                    .arg(numberToText(std::pow(10.0, escala->lowDecade())),
-                         numberToText(std::pow(10.0, escala->highDecade()))));
+                    .arg(numberToText(state.c), numberToText(state.t0), errorText(E, points)));
+}
+
+// What the colour key shows, as the surface on show has it.
+void MapaError::describirEscala()
+{
+    QString text;
+    switch (escala->content()) {
+    case KeyContent::decades:
+        text = QStringLiteral("De %1 a %2, una década por línea de nivel.")
+                       .arg(numberToText(std::pow(10.0, escala->lowDecade())),
+                            numberToText(std::pow(10.0, escala->highDecade())));
+        break;
+    case KeyContent::zero:
+        text = plano->everyCellHasValue() ? QStringLiteral("E = 0 en todo el mapa.")
+                                          : QStringLiteral("E = 0 donde el mapa tiene valor.");
+        break;
+    case KeyContent::noValue:
+        text = QStringLiteral("Sin valor en todo el mapa.");
+        break;
+    }
+    escala->setAccessibleDescription(text);
 }
 
 void MapaError::keyPressEvent(QKeyEvent *event)

@@ -185,6 +185,23 @@ void MapPlot::setFrame(const MapFrame &frame)
     marco = fitted;
     calcularSuperficie();
     update();
+    // The pointer now rests over another point of the plane.
+    anunciarPuntero();
+}
+
+// The point of the plane under the pointer, told once per change of it.
+void MapPlot::anunciarPuntero()
+{
+    std::optional<QPointF> point;
+    if (puntero && plotArea().contains(puntero->toPoint()))
+        point = rounded(pointAt(*puntero));
+    if (point == anunciado)
+        return;
+    anunciado = point;
+    if (point)
+        emit punteroSobre(point->x(), point->y());
+    else
+        emit punteroFuera();
 }
 
 void MapPlot::encuadrar()
@@ -261,14 +278,20 @@ void MapPlot::calcularSuperficie()
     // The colour scale runs over the whole decades that hold every value; an
     // error of 0 takes the bottom of the scale.
     double least = HUGE_VAL, most = -HUGE_VAL;
+    bool zero = false;
+    completo = true;
     for (double value : values) {
         if (std::isfinite(value)) {
             least = std::min(least, value);
             most = std::max(most, value);
+        } else {
+            zero = zero || value < 0; // log10 0
+            completo = completo && !std::isnan(value);
         }
     }
     low = least <= most ? int(std::floor(least)) : 0;
     high = std::max(least <= most ? int(std::ceil(most)) : 1, low + 1);
+    contenido = least <= most ? KeyContent::decades : zero ? KeyContent::zero : KeyContent::noValue;
 
     imagen = QImage(rejilla.columns, rejilla.rows, QImage::Format_RGB32);
     QRgb colours[256];
@@ -529,6 +552,7 @@ void MapPlot::mousePressEvent(QMouseEvent *event)
 void MapPlot::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF at = event->position();
+    puntero = at;
     if (pulsado && (event->buttons() & Qt::LeftButton)) {
         if (!arrastrando && (at - *pulsado).manhattanLength() >= QApplication::startDragDistance())
             arrastrando = true;
@@ -542,12 +566,7 @@ void MapPlot::mouseMoveEvent(QMouseEvent *event)
                       marcoAlPulsar.t0High + dt});
         }
     }
-    if (plotArea().contains(at.toPoint())) {
-        const QPointF point = rounded(pointAt(at));
-        emit punteroSobre(point.x(), point.y());
-    } else {
-        emit punteroFuera();
-    }
+    anunciarPuntero();
 }
 
 void MapPlot::mouseReleaseEvent(QMouseEvent *event)
@@ -557,6 +576,9 @@ void MapPlot::mouseReleaseEvent(QMouseEvent *event)
     const bool click = !arrastrando;
     pulsado.reset();
     arrastrando = false;
+    // The line under the map shows the point the click commits.
+    puntero = event->position();
+    anunciarPuntero();
     if (click && plotArea().contains(event->position().toPoint())) {
         const QPointF point = rounded(pointAt(event->position()));
         emit puntoElegido(point.x(), point.y());
@@ -570,15 +592,18 @@ void MapPlot::wheelEvent(QWheelEvent *event)
     if (notches == 0 || !plotArea().contains(event->position().toPoint()))
         return;
     const double factor = std::pow(kZoomPerNotch, notches);
+    puntero = event->position();
     const QPointF under = pointAt(event->position());
     setFrame({under.x() - (under.x() - marco.cLow) * factor,
               under.x() + (marco.cHigh - under.x()) * factor,
               under.y() - (under.y() - marco.t0Low) * factor,
               under.y() + (marco.t0High - under.y()) * factor});
+    anunciarPuntero();
     event->accept();
 }
 
 void MapPlot::leaveEvent(QEvent *)
 {
-    emit punteroFuera();
+    puntero.reset();
+    anunciarPuntero();
 }
