@@ -262,66 +262,38 @@ private slots:
     // the points: it must move when, and only when, the points in use do.
     void pointsCountFollowsThePoints_data()
     {
-        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("button"); // clicked in the chart view, or none
+        QTest::addColumn<QStringList>("y");  // then the grid's y cells, taken by Gráfica
         QTest::addColumn<bool>("changes");
-        QTest::newRow("a step leaves it") << 0 << false;
-        QTest::newRow("ten thousand steps leave it") << 1 << false;
-        QTest::newRow("a new start on a scroll bar leaves it") << 2 << false;
-        QTest::newRow("a recovery takes the same points again") << 3 << false;
-        QTest::newRow("the grid and back with the same cells leaves it") << 4 << false;
-        QTest::newRow("the same y written with a trailing zero leaves it") << 5 << false;
-        QTest::newRow("a changed y taken by Gráfica moves it") << 6 << true;
-        QTest::newRow("a row more moves it") << 7 << true;
-        QTest::newRow("an empty grid taken by Gráfica moves it") << 8 << true;
+        QTest::newRow("a step leaves it") << "paso" << QStringList{} << false;
+        QTest::newRow("ten thousand steps leave it") << "paso4" << QStringList{} << false;
+        QTest::newRow("a recovery takes the same points again") << "abc" << QStringList{} << false;
+        QTest::newRow("the same y with a trailing zero leaves it")
+                << "" << QStringList{"2,5", "2,00"} << false;
+        QTest::newRow("a changed y moves it") << "" << QStringList{"2,5", "3"} << true;
+        QTest::newRow("an empty grid moves it") << "" << QStringList{"", ""} << true;
     }
 
     void pointsCountFollowsThePoints()
     {
-        QFETCH(int, action);
+        QFETCH(QString, button);
+        QFETCH(QStringList, y);
         QFETCH(bool, changes);
         MessageRecorder messages;
         auto form = chartView();
         const std::uint64_t before = form->vista().pointsRevision();
-        const auto again = [&form](int row, const QString &t, const QString &y) {
+        if (button == "abc")
+            form->Text1->setText(button);
+        if (!button.isEmpty())
+            (button == "paso4" ? form->paso4 : form->paso)->click();
+        if (!y.isEmpty()) {
             form->Command5_Click();
-            form->xv(row)->setText(t);
-            form->yv(row)->setText(y);
+            fillGrid(*form, y.first().isEmpty() ? QStringList{"", ""} : QStringList{"0", "1"}, y);
             form->Command5_Click();
-        };
-        switch (action) {
-        case 0:
-            form->paso->click();
-            break;
-        case 1:
-            form->paso4->click();
-            break;
-        case 2:
-            form->CSCR->setValue(8);
-            break;
-        case 3:
-            form->Text1->setText("abc");
-            form->paso->click();
-            break;
-        case 4:
-            again(0, "0", "2,5");
-            break;
-        case 5:
-            again(1, "1", "2,00");
-            break;
-        case 6:
-            again(1, "1", "3");
-            break;
-        case 7:
-            again(2, "2", "1");
-            break;
-        case 8:
-            again(0, "", "");
-            break;
         }
-        QCOMPARE(form->vista().pointsRevision() != before, changes);
-        // Read again with nothing changed in between, it stays.
         const std::uint64_t after = form->vista().pointsRevision();
-        QCOMPARE(form->vista().pointsRevision(), after);
+        QCOMPARE(after != before, changes);
+        QCOMPARE(form->vista().pointsRevision(), after); // read again, nothing changed
     }
 
     void tickingChangesNothingElse_data()

