@@ -270,6 +270,11 @@ private slots:
         QVERIFY2(line.contains("c = " + form->Cval->text() + ";")
                          && line.contains("t0 = " + form->Tval->text() + ";"),
                  qPrintable(line));
+        // At its least width the window still shows the line whole.
+        mapa.resize(mapa.minimumSizeHint());
+        QTest::qWait(20);
+        hover(plano, plano.plotArea().center() + QPoint(3, 3));
+        QCOMPARE(mapa.lectura->shownText(), mapa.lectura->text());
     }
 
     // With no point left in use the map and the report show no fit: "—" for

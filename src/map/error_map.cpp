@@ -48,6 +48,12 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     lectura->setObjectName(QStringLiteral("lectura"));
     lectura->setTextFormat(Qt::PlainText);
     lectura->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // The window keeps room for a long line under the pointer, whose tool tip
+    // cannot be reached while the pointer is on the map; a longer one is cut
+    // on the right.
+    lectura->setMinimumWidth(lectura->fontMetrics().horizontalAdvance(
+            QStringLiteral("a óptimo en cada punto.   c = -0,0000;  t0 = -00,000;  a = -0,0000;  "
+                           "E = 0,000E+00")));
     encuadrar = new QPushButton(QStringLiteral("Encuadrar"), this);
     encuadrar->setObjectName(QStringLiteral("encuadrar"));
     encuadrar->setAutoDefault(false);
