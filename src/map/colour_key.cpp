@@ -50,8 +50,6 @@ void ColourKey::setDecades(int lowDecade, int highDecade)
     update();
 }
 
-// Room for the longest label the scale can write ("1E-100") and for the
-// grey swatch's word.
 void ColourKey::setContent(KeyContent content)
 {
     if (content == contenido)
@@ -60,6 +58,8 @@ void ColourKey::setContent(KeyContent content)
     update();
 }
 
+// Room for the longest label the scale can write ("1E-100") and for the
+// grey swatch's word.
 QSize ColourKey::sizeHint() const
 {
     const QFontMetrics metrics = fontMetrics();
@@ -94,11 +94,11 @@ void ColourKey::paintEvent(QPaintEvent *)
     const qreal ratio = devicePixelRatioF();
     const int rows = std::max(1, int(std::lround(bar.height() * ratio)));
     QImage scale(1, rows, QImage::Format_RGB32);
+    const QRgb flat = contenido == KeyContent::zero ? mapColour(0.0) : kNoValueColour;
     for (int row = 0; row < rows; ++row)
         scale.setPixel(0, row,
-                       contenido == KeyContent::decades        ? mapColour(1.0 - (row + 0.5) / rows)
-                               : contenido == KeyContent::zero ? mapColour(0.0)
-                                                               : kNoValueColour);
+                       contenido == KeyContent::decades ? mapColour(1.0 - (row + 0.5) / rows)
+                                                        : flat);
     painter.drawImage(QRectF(bar), scale);
     painter.drawRect(bar.adjusted(0, 0, -1, -1));
 
