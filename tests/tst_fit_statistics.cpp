@@ -414,6 +414,23 @@ private slots:
         QCOMPARE(bandsAvailable(fit), bands);
         QCOMPARE(fitBandsAt(fit, 3).has_value(), bands);
     }
+
+    // Where E leaves the double range the residual table keeps a row per
+    // point, NaN only for a figure beyond the range: at c = -1000 the model
+    // has a value only at t0, where it is a / 2.
+    void residualRowsKeepWhatIsFinite()
+    {
+        const Sample sample{{0, 1, 2}, {1, 2, 3}};
+        const FitStatistics fit = fitStatistics({5, -1000, 0}, Held{}, sample.points());
+        QVERIFY(!fit.E && fit.reason == NoAnswer::notFinite);
+        QCOMPARE(fit.residuals.size(), size_t(3));
+        QVERIFY(fit.residuals[0].f == 2.5 && fit.residuals[0].r == -1.5);
+        for (size_t k : {size_t(1), size_t(2)}) {
+            const ResidualRow &row = fit.residuals[k];
+            QVERIFY(row.t == sample.t[k] && row.y == sample.y[k]);
+            QVERIFY(std::isnan(row.f) && std::isnan(row.r));
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(tst_FitStatistics)

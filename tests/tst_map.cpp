@@ -1,14 +1,17 @@
 #include "test_support.h"
 
+#include "datafile/point_file.h"
 #include "map/colour_key.h"
 #include "map/error_map.h"
 #include "map/map_plot.h"
 #include "report/informe_ajuste.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -36,6 +39,15 @@ void hover(MapPlot &plano, QPoint at)
     QMouseEvent move(QEvent::MouseMove, at, plano.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(&plano, &move);
+}
+
+// A figure of a window by its accessible name.
+QString figureText(const QWidget &window, const QString &name)
+{
+    for (QLabel *label : window.findChildren<QLabel *>())
+        if (label->accessibleName() == name)
+            return label->text();
+    return QStringLiteral("<none>");
 }
 
 // Digits of a number's text from its first nonzero digit on.
@@ -257,6 +269,108 @@ private slots:
         QCOMPARE(image.pixel(plano.position(-4, 10).toPoint()), kNoValueColour);
         QVERIFY(image.pixel(plano.position(0.5, 0).toPoint()) != kNoValueColour);
         QVERIFY(image.pixel(plano.position(-0.5, -10).toPoint()) != kNoValueColour);
+    }
+
+    // The line under the map is what a move of the pointer to where it rests
+    // would write: after a zoom (which near the bars' ends shifts the frame
+    // under the pointer) and after a click, whose release commits the point.
+    void lineFollowsThePointer()
+    {
+        auto form = withMap();
+        MapaError &mapa = *form->mapa;
+        MapPlot &plano = *mapa.plano;
+        const QPoint at = plano.plotArea().topLeft() + QPoint(30, 25);
+        hover(plano, at);
+        const QString before = mapa.lectura->text();
+        QWheelEvent out(at, plano.mapToGlobal(at), {}, {0, -12 * 120}, Qt::NoButton, {},
+                        Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&plano, &out);
+        const QString zoomed = mapa.lectura->text();
+        hover(plano, at + QPoint(5, 5));
+        hover(plano, at);
+        QVERIFY(zoomed != before && zoomed == mapa.lectura->text());
+
+        const QPoint centre = plano.plotArea().center();
+        hover(plano, centre);
+        QTest::mousePress(&plano, Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(&plano, Qt::LeftButton, {}, centre + QPoint(2, 1)); // still a click
+        const QString line = mapa.lectura->text();
+        QVERIFY2(line.contains("c = " + form->Cval->text() + ";")
+                         && line.contains("t0 = " + form->Tval->text() + ";"),
+                 qPrintable(line));
+        // At its least width the window still shows the line whole.
+        mapa.resize(mapa.minimumSizeHint());
+        QTest::qWait(20);
+        hover(plano, plano.plotArea().center() + QPoint(3, 3));
+        QCOMPARE(mapa.lectura->shownText(), mapa.lectura->text());
+    }
+
+    // With no point left in use the map and the report show no fit: "—" for
+    // E and the best fit, no residual row, and a key without values.
+    void viewsFollowWhenNoPointIsLeft_data()
+    {
+        QTest::addColumn<bool>("restore"); // "Recuperar" of an empty file, or "Gráfica"
+        QTest::newRow("Gráfica over an empty grid") << false;
+        QTest::newRow("Recuperar of a file with no point in the chart view") << true;
+    }
+
+    void viewsFollowWhenNoPointIsLeft()
+    {
+        QFETCH(bool, restore);
+        MessageRecorder messages;
+        auto form = withMap();
+        form->verInforme->click();
+        QTemporaryDir dir;
+        QFile file(dir.filePath("datos.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pointFileBytes({})) > 0);
+        file.close();
+        if (restore) {
+            form->recuperarDe(file.fileName());
+        } else {
+            form->Command5_Click();
+            fillGrid(*form, {""}, {""});
+            form->Command5_Click();
+        }
+        QCOMPARE(messages.texts, QStringList{"no hay datos introducidos"});
+        const InformeAjuste &report = *form->informe;
+        QCOMPARE(figureText(report, "n, puntos, ajuste actual"), QStringLiteral("0"));
+        QCOMPARE(figureText(report, "E, error cuadrático, ajuste actual"), QStringLiteral("—"));
+        QCOMPARE(figureText(report, "a, mejor ajuste"), QStringLiteral("—"));
+        QVERIFY(!report.ajusteActual().residuals.size());
+        MapaError &mapa = *form->mapa;
+        hover(*mapa.plano, mapa.plano->plotArea().center());
+        QVERIFY2(mapa.lectura->text().endsWith("E = —"), qPrintable(mapa.lectura->text()));
+        QVERIFY(mapa.plano->accessibleDescription().endsWith("error cuadrático —."));
+        QCOMPARE(mapa.escala->accessibleDescription(),
+                 QStringLiteral("Sin valor en todo el mapa."));
+    }
+
+    // The colour key says what the surface holds, to the eye and to a screen
+    // reader: with every y 0 and a free a, E is 0 everywhere, the bottom colour.
+    void colourKeySaysWhatIsThere_data()
+    {
+        QTest::addColumn<bool>("holdA");
+        QTest::addColumn<QString>("described");
+        QTest::newRow("every y 0 with a free a is E = 0 everywhere")
+                << false << "E = 0 en todo el mapa.";
+        QTest::newRow("with a held at 5 E is a sum of squares over decades") << true << "De ";
+    }
+
+    void colourKeySaysWhatIsThere()
+    {
+        QFETCH(bool, holdA);
+        QFETCH(QString, described);
+        MessageRecorder messages; // a mean of 0 overflows the normalized error
+        auto form = withMap(Sample{{0, 1, 2, 3}, {0, 0, 0, 0}});
+        form->Check1->setValue(holdA ? 1 : 0);
+        ColourKey &key = *form->mapa->escala;
+        QVERIFY2(key.accessibleDescription().startsWith(described),
+                 qPrintable(key.accessibleDescription()));
+        const QImage bar = key.grab().toImage();
+        const QRect along = key.barArea();
+        const QRgb low = bar.pixel(along.center().x(), along.bottom() - 2);
+        QCOMPARE(low == bar.pixel(along.center().x(), along.top() + 2), !holdA);
+        QVERIFY(holdA || low == mapColour(0));
     }
 
     // With the map open the fit runs exactly as with it closed.

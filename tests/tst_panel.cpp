@@ -259,6 +259,44 @@ private slots:
 
     // The panel changes nothing the window showed before it: the same clicks
     // give the same state, figures and chart pixels with the box ticked.
+    // The views keep what they worked out from the points with the count of
+    // the points: it must move when, and only when, the points in use do.
+    void pointsCountFollowsThePoints_data()
+    {
+        QTest::addColumn<QString>("button"); // clicked in the chart view, or none
+        QTest::addColumn<QStringList>("y");  // then the grid's y cells, taken by Gráfica
+        QTest::addColumn<bool>("changes");
+        QTest::newRow("a step leaves it") << "paso" << QStringList{} << false;
+        QTest::newRow("ten thousand steps leave it") << "paso4" << QStringList{} << false;
+        QTest::newRow("a recovery takes the same points again") << "abc" << QStringList{} << false;
+        QTest::newRow("the same y with a trailing zero leaves it")
+                << "" << QStringList{"2,5", "2,00"} << false;
+        QTest::newRow("a changed y moves it") << "" << QStringList{"2,5", "3"} << true;
+        QTest::newRow("an empty grid moves it") << "" << QStringList{"", ""} << true;
+    }
+
+    void pointsCountFollowsThePoints()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, y);
+        QFETCH(bool, changes);
+        MessageRecorder messages;
+        auto form = chartView();
+        const std::uint64_t before = form->vista().pointsRevision();
+        if (button == "abc")
+            form->Text1->setText(button);
+        if (!button.isEmpty())
+            (button == "paso4" ? form->paso4 : form->paso)->click();
+        if (!y.isEmpty()) {
+            form->Command5_Click();
+            fillGrid(*form, y.first().isEmpty() ? QStringList{"", ""} : QStringList{"0", "1"}, y);
+            form->Command5_Click();
+        }
+        const std::uint64_t after = form->vista().pointsRevision();
+        QCOMPARE(after != before, changes);
+        QCOMPARE(form->vista().pointsRevision(), after); // read again, nothing changed
+    }
+
     void tickingChangesNothingElse_data()
     {
         QTest::addColumn<QString>("stepSize");

@@ -2,11 +2,13 @@
 #include "map/error_map.h"
 #include "map/map_plot.h"
 #include "numeric/fault.h"
+#include "platform/accessibility.h"
 #include "platform/number_text.h"
 #include "platform/picture_box.h"
 #include "platform/window_place.h"
 #include "test_support.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QMenu>
 #include <QTimer>
@@ -330,6 +332,73 @@ private slots:
         }
         QCOMPARE(drawn, bounds);
         QCOMPARE(count, pixels);
+    }
+
+    // A figure wider than its control shows its start and an ellipsis, never
+    // its end alone: the sign stays in sight, and the whole figure is the
+    // tool tip and what a screen reader gets. What is drawn is what the same
+    // control draws when it is given the cut text, which fits.
+    void longFiguresAreCutOnTheRight_data()
+    {
+        QTest::addColumn<bool>("box"); // a text box, or a framed readout
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("right"); // aligned to the right
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("a wide readout shows the figure whole") << false << 400 << false << false;
+        QTest::newRow("a narrow readout keeps the minus sign") << false << 90 << false << true;
+        QTest::newRow("aligned to the right it keeps it too") << false << 90 << true << true;
+        QTest::newRow("a wide text box shows the figure whole") << true << 400 << false << false;
+        QTest::newRow("a narrow text box shows its start, not its end")
+                << true << 90 << false << true;
+    }
+
+    void longFiguresAreCutOnTheRight()
+    {
+        QFETCH(bool, box);
+        QFETCH(int, width);
+        QFETCH(bool, right);
+        QFETCH(bool, cut);
+        const QString figure = QStringLiteral("-1,7214707048740507E-05");
+        QWidget window;
+        auto *focus = new QPushButton(&window); // keeps the focus away from the boxes
+        const Qt::Alignment side = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        auto make = [&](const QString &text, int top) -> QWidget * {
+            QWidget *control;
+            if (box) {
+                auto *textBox = new TextBox(&window);
+                textBox->setAlignment(side);
+                textBox->setText(text);
+                control = textBox;
+            } else {
+                auto *readout = new Readout(&window);
+                readout->setFrameStyle(QFrame::Box | QFrame::Plain);
+                readout->setAlignment(side);
+                readout->setText(text);
+                control = readout;
+            }
+            control->setGeometry(0, top, width, 25);
+            return control;
+        };
+        const auto shownBy = [box](QWidget *control) {
+            return box ? static_cast<TextBox *>(control)->shownText()
+                       : static_cast<Readout *>(control)->shownText();
+        };
+        QWidget *control = make(figure, 0);
+        QWidget *twin = make(shownBy(control), 30);
+        window.show();
+        focus->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const QString shown = shownBy(control);
+        QCOMPARE(shown != figure, cut);
+        QVERIFY2(shown.startsWith(QLatin1Char('-')), qPrintable(shown));
+        QVERIFY(!cut || (shown.endsWith(QChar(0x2026)) && figure.startsWith(shown.chopped(1))));
+        QCOMPARE(control->toolTip(), cut ? figure : QString());
+        QAccessibleTextInterface *heard
+                = QAccessible::queryAccessibleInterface(control)->textInterface();
+        QCOMPARE(heard->text(0, heard->characterCount()), figure);
+        QCOMPARE(shownBy(twin), shown);
+        QCOMPARE(control->grab().toImage(), twin->grab().toImage());
     }
 
     void drawingSurvivesRepaintUntilCls()

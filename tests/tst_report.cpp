@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
+#include <QPainter>
 
 #include <cmath>
 
@@ -165,6 +166,91 @@ private slots:
         }
         QCOMPARE(copied->html().count(QStringLiteral("<tr>")), expected.size());
         QVERIFY(copied->html().contains(QStringLiteral("<td>fijo</td>")));
+    }
+
+    // A report cell whose text fits its width: every figure of the report is
+    // shown whole however long, its column as wide as the longest, and a
+    // figure beyond the double range is "—" while the rest of its row shows.
+    void reportCellsFitTheirText_data()
+    {
+        QTest::addColumn<QStringList>("t");
+        QTest::addColumn<QStringList>("y");
+        QTest::addColumn<int>("batches"); // clicks of "10000 pasos"
+        QStringList t, y;
+        for (int k = 0; k < 15; ++k) { // to four decimals: residuals like -1,7214707048740507E-05
+            t << QString::number(k);
+            y << QLocale(kSpanish).toString(8 / (1 + std::exp(-0.9 * (k - 6))), 'f', 4);
+        }
+        QTest::newRow("fifteen points to four decimals after three batches") << t << y << 3;
+        // At t = -40 the curve is near 2E-17: the residual is as long as the y.
+        QTest::newRow("t, y and y − f(t) of twenty-three characters")
+                << QStringList{"-0,00012345678901234567", "-40", "2"}
+                << QStringList{"1", "-0,00012345678901234567", "-3,0000000000000004E-05"} << 0;
+        QTest::newRow("y near 1E299 leaves only E without a figure")
+                << QStringList{"0", "1", "2"} << QStringList{"1E+299", "-2,5E+299", "3E+299"} << 0;
+    }
+
+    void reportCellsFitTheirText()
+    {
+        QFETCH(QStringList, t);
+        QFETCH(QStringList, y);
+        QFETCH(int, batches);
+        MessageRecorder messages;
+        auto form = chartView(t, y);
+        for (int k = 0; k < batches; ++k)
+            form->paso4->click();
+        InformeAjuste *report = openReport(*form);
+        report->resize(300, 300); // every column at its least width, the window scrolling
+        QTest::qWait(20);         // the layouts take the new widths
+        for (QLabel *label : report->findChildren<QLabel *>()) {
+            auto *cell = dynamic_cast<Readout *>(label); // Readout has no meta-object of its own
+            if (!cell || !cell->isVisibleTo(report))
+                continue;
+            // Where QLabel puts a framed text: inside the frame, half an "x" from its side.
+            const int room = cell->contentsRect().width()
+                    - cell->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+            QVERIFY2(cell->fontMetrics().horizontalAdvance(cell->text()) <= room,
+                     qPrintable(cell->accessibleName() + ": " + cell->text()));
+        }
+        for (int k = 0; k < t.size(); ++k) {
+            const QString row = QStringLiteral(", fila %1").arg(k + 1);
+            QCOMPARE(figure(report, "y" + row)->text(), form->yv(k)->text());
+            QVERIFY(readNumber(figure(report, "y − f(t)" + row)->text()));
+        }
+        const QString E
+                = figure(report, QStringLiteral("E, error cuadrático, ajuste actual"))->text();
+        QCOMPARE(E == QStringLiteral("—"), !messages.texts.isEmpty()); // "Desbordamiento"
+    }
+
+    // Long labels of t near both ends of the plot stand whole inside its
+    // border: under the plot there are as many dark pixels as the two labels
+    // have when drawn on their own.
+    void residualPlotLabelsAreWhole()
+    {
+        ResidualPlot plot(nullptr);
+        plot.resize(400, 150);
+        const double first = -0.00012345678901234567, last = 12345.678901234567;
+        plot.setResiduals({{first, 1, 1.5, -0.5}, {last, 2, 1.5, 0.5}});
+        const auto dark = [](const QImage &image, QRect where) {
+            int count = 0;
+            for (int y = where.top(); y <= where.bottom(); ++y)
+                for (int x = where.left(); x <= where.right(); ++x)
+                    count += qGray(image.pixel(x, y)) < 128;
+            return count;
+        };
+        const int under = dark(plot.grab().toImage(),
+                               QRect(QPoint(1, plot.plotArea().bottom() + 2),
+                                     QPoint(plot.width() - 2, plot.height() - 2)));
+        QImage alone(800, 60, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QPainter painter(&alone);
+        painter.setFont(plot.font());
+        painter.drawText(QPoint(10, 40), numberToText(first));
+        painter.drawText(QPoint(400, 40), numberToText(last));
+        painter.end();
+        const int whole = dark(alone, alone.rect());
+        QVERIFY2(whole > 100 && std::abs(under - whole) <= whole / 20,
+                 qPrintable(QStringLiteral("%1 dark pixels of %2").arg(under).arg(whole)));
     }
 
     // The zero line is whole device pixels at every ratio: in a column away

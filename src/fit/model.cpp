@@ -26,7 +26,7 @@ Held Form1::fijados() const
 
 Points Form1::puntos() const
 {
-    return {x.items, y.items, n};
+    return points();
 }
 
 Sums Form1::sumas() const

@@ -50,6 +50,14 @@ void ColourKey::setDecades(int lowDecade, int highDecade)
     update();
 }
 
+void ColourKey::setContent(KeyContent content)
+{
+    if (content == contenido)
+        return;
+    contenido = content;
+    update();
+}
+
 // Room for the longest label the scale can write ("1E-100") and for the
 // grey swatch's word.
 QSize ColourKey::sizeHint() const
@@ -86,19 +94,26 @@ void ColourKey::paintEvent(QPaintEvent *)
     const qreal ratio = devicePixelRatioF();
     const int rows = std::max(1, int(std::lround(bar.height() * ratio)));
     QImage scale(1, rows, QImage::Format_RGB32);
+    const QRgb flat = contenido == KeyContent::zero ? mapColour(0.0) : kNoValueColour;
     for (int row = 0; row < rows; ++row)
-        scale.setPixel(0, row, mapColour(1.0 - (row + 0.5) / rows));
+        scale.setPixel(0, row,
+                       contenido == KeyContent::decades ? mapColour(1.0 - (row + 0.5) / rows)
+                                                        : flat);
     painter.drawImage(QRectF(bar), scale);
     painter.drawRect(bar.adjusted(0, 0, -1, -1));
 
+    auto label = [&](int y, const QString &figure) {
+        painter.drawLine(bar.right() + 1, y, bar.right() + kTick, y);
+        const QRect box(bar.right() + kTick + 4, y - text / 2, width() - bar.right(), text);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, figure);
+    };
+    if (contenido == KeyContent::zero)
+        label(bar.bottom(), numberToText(0));
     const int decades = high - low;
     const int every = std::max(1, int(std::ceil(double(decades) * (text + 2) / bar.height())));
-    for (int decade = low; decade <= high; decade += every) {
+    for (int decade = low; contenido == KeyContent::decades && decade <= high; decade += every) {
         const double share = double(decade - low) / decades;
-        const int y = int(std::lround(bar.bottom() - share * (bar.height() - 1)));
-        painter.drawLine(bar.right() + 1, y, bar.right() + kTick, y);
-        const QRect label(bar.right() + kTick + 4, y - text / 2, width() - bar.right(), text);
-        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, decadeText(decade));
+        label(int(std::lround(bar.bottom() - share * (bar.height() - 1))), decadeText(decade));
     }
 
     const QRect swatch(bar.left(), bar.bottom() + text + 6, kBarWidth, text - 2);

@@ -21,15 +21,16 @@
 
 namespace {
 
-Points pointsOf(const FitState &state)
-{
-    return {state.x.items, state.y.items, state.n};
-}
-
 QString valueText(double value)
 {
     return std::isfinite(value) ? numberToText(roundToDigits(value, kMapDigits))
                                 : QStringLiteral("sin valor");
+}
+
+// E where there are points; where there are none, no figure at all.
+QString errorText(double value, const Points &points)
+{
+    return points.n > 0 ? valueText(value) : QStringLiteral("—");
 }
 
 } // namespace
@@ -43,10 +44,16 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     plano->setObjectName(QStringLiteral("plano"));
     escala = new ColourKey(this);
     escala->setObjectName(QStringLiteral("escala"));
-    lectura = new QLabel(this);
+    lectura = new Readout(this);
     lectura->setObjectName(QStringLiteral("lectura"));
     lectura->setTextFormat(Qt::PlainText);
     lectura->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // The window keeps room for a long line under the pointer, whose tool tip
+    // cannot be reached while the pointer is on the map; a longer one is cut
+    // on the right.
+    lectura->setMinimumWidth(lectura->fontMetrics().horizontalAdvance(
+            QStringLiteral("a óptimo en cada punto.   c = -0,0000;  t0 = -00,000;  a = -0,0000;  "
+                           "E = 0,000E+00")));
     encuadrar = new QPushButton(QStringLiteral("Encuadrar"), this);
     encuadrar->setObjectName(QStringLiteral("encuadrar"));
     encuadrar->setAutoDefault(false);
@@ -66,6 +73,7 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
                                       "recorrido del descenso y el mejor ajuste."));
     setAccessibleTexts(plano, QStringLiteral("Mapa del error sobre c y t0"), QString());
     setAccessibleTexts(escala, QStringLiteral("Escala de colores del error"), QString());
+    makeReadout(lectura, QStringLiteral("Lectura del mapa"));
     setAccessibleTexts(encuadrar, encuadrar->text(),
                        QStringLiteral("Vuelve a encuadrar el recorrido, el punto actual y el "
                                       "mejor ajuste."));
@@ -85,6 +93,8 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     connect(plano, &MapPlot::puntoElegido, this, &MapaError::puntoElegido);
     connect(plano, &MapPlot::superficieNueva, this, [this] {
         escala->setDecades(plano->lowDecade(), plano->highDecade());
+        escala->setContent(plano->keyContent());
+        describirEscala();
         escribirLectura();
     });
     connect(plano, &MapPlot::punteroSobre, this, [this](double c, double t0) {
@@ -139,13 +149,14 @@ void MapaError::escribirLectura()
     QString text = held.a ? QStringLiteral("a = %1 (fijo)").arg(valueText(state.a))
                           : QStringLiteral("a óptimo en cada punto");
     if (puntero) {
+        const Points points = vista.points();
         const double c = puntero->x(), t0 = puntero->y();
         text += QStringLiteral(".   c = %1;  t0 = %2").arg(numberToText(c), numberToText(t0));
-        const double E = mapError(state.a, c, t0, held, pointsOf(state));
-        const std::optional<double> best = optimalA(c, t0, pointsOf(state));
+        const double E = mapError(state.a, c, t0, held, points);
+        const std::optional<double> best = optimalA(c, t0, points);
         if (!held.a && std::isfinite(E) && best)
             text += QStringLiteral(";  a = %1").arg(valueText(*best));
-        text += QStringLiteral(";  E = %1").arg(valueText(E));
+        text += QStringLiteral(";  E = %1").arg(errorText(E, points));
     }
     lectura->setText(text);
 }
@@ -155,16 +166,34 @@ void MapaError::describir()
 {
     const FitState &state = vista.state();
     const Held held = vista.held();
-    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, pointsOf(state));
+    const Points points = vista.points();
+    const double E = mapError(state.a, state.c, state.t0, {true, held.c, held.t0}, points);
     plano->setAccessibleDescription(
             QStringLiteral("Punto actual: c = %1; t0 = %2; error cuadrático %3. Las flechas "
                            "desplazan el mapa, + y − lo acercan y alejan, Intro empieza en el "
                            "centro.")
-                    .arg(numberToText(state.c), numberToText(state.t0), valueText(E)));
-    escala->setAccessibleDescription(
-            QStringLiteral("De %1 a %2, una década por línea de nivel.")
-                    .arg(numberToText(std::pow(10.0, escala->lowDecade())),
-                         numberToText(std::pow(10.0, escala->highDecade()))));
+                    .arg(numberToText(state.c), numberToText(state.t0), errorText(E, points)));
+}
+
+// What the colour key shows, as the surface on show has it.
+void MapaError::describirEscala()
+{
+    QString text;
+    switch (escala->content()) {
+    case KeyContent::decades:
+        text = QStringLiteral("De %1 a %2, una década por línea de nivel.")
+                       .arg(numberToText(std::pow(10.0, escala->lowDecade())),
+                            numberToText(std::pow(10.0, escala->highDecade())));
+        break;
+    case KeyContent::zero:
+        text = plano->everyCellHasValue() ? QStringLiteral("E = 0 en todo el mapa.")
+                                          : QStringLiteral("E = 0 donde el mapa tiene valor.");
+        break;
+    case KeyContent::noValue:
+        text = QStringLiteral("Sin valor en todo el mapa.");
+        break;
+    }
+    escala->setAccessibleDescription(text);
 }
 
 void MapaError::keyPressEvent(QKeyEvent *event)

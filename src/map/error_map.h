@@ -10,8 +10,8 @@
 
 class ColourKey;
 class MapPlot;
-class QLabel;
 class QPushButton;
+class Readout;
 
 // "Mapa del error": a window of its own, beside the main one, with log10 E
 // over the plane of c and t0 for the points in use, the descent's path on it
@@ -35,7 +35,7 @@ public:
 
     MapPlot *plano{};
     ColourKey *escala{};
-    QLabel *lectura{}; // what the map shows, and the point and E under the pointer
+    Readout *lectura{}; // what the map shows, and the point and E under the pointer
     QPushButton *encuadrar{};
 
 signals:
@@ -49,6 +49,7 @@ protected:
 private:
     void escribirLectura();
     void describir();
+    void describirEscala();
 
     const FitView &vista;
     std::optional<QPointF> puntero; // (c, t0) under the pointer

@@ -48,12 +48,6 @@ MapFrame withinBars(MapFrame frame)
     return frame;
 }
 
-// The points' t and y as the numeric core takes them.
-Points pointsOf(const FitState &state)
-{
-    return {state.x.items, state.y.items, state.n};
-}
-
 // Tick steps of 1, 2 or 5 times a power of ten, about every `pixels` pixels.
 struct Ticks
 {
@@ -201,6 +195,23 @@ void MapPlot::setFrame(const MapFrame &frame)
     marco = fitted;
     calcularSuperficie();
     update();
+    // The pointer now rests over another point of the plane.
+    anunciarPuntero();
+}
+
+// The point of the plane under the pointer, told once per change of it.
+void MapPlot::anunciarPuntero()
+{
+    std::optional<QPointF> point;
+    if (puntero && plotArea().contains(puntero->toPoint()))
+        point = rounded(pointAt(*puntero));
+    if (point == anunciado)
+        return;
+    anunciado = point;
+    if (point)
+        emit punteroSobre(point->x(), point->y());
+    else
+        emit punteroFuera();
 }
 
 void MapPlot::encuadrar()
@@ -229,8 +240,8 @@ SurfaceGrid MapPlot::rejillaPedida() const
             std::clamp(area.height(), 1, kMaxCells)};
 }
 
-// Everything the surface depends on: the points, which parameters are held,
-// a's value when it is held, the framing and the grid.
+// Everything the surface depends on: the points (by their count), which
+// parameters are held, a's value when it is held, the framing and the grid.
 std::vector<double> MapPlot::claveSuperficie() const
 {
     const FitState &state = vista.state();
@@ -241,23 +252,18 @@ std::vector<double> MapPlot::claveSuperficie() const
     key.insert(key.end(),
                {grid.cLow, grid.cHigh, grid.t0Low, grid.t0High, double(grid.columns),
                 double(grid.rows)});
-    key.insert(key.end(), clavePuntos.begin(), clavePuntos.end());
+    key.push_back(double(vista.pointsRevision()));
     return key;
 }
 
 void MapPlot::actualizar(bool encuadrarDeNuevo) noexcept
 {
     try {
-        const FitState &state = vista.state();
-        std::vector<double> points{double(state.n)};
-        for (int k = 0; k < state.n && k < kArrayBound; ++k) {
-            points.push_back(state.x.items[k]);
-            points.push_back(state.y.items[k]);
-        }
+        const std::uint64_t points = vista.pointsRevision();
         const BestFit &best = vista.best();
         mejor = best.found() ? std::optional<QPointF>(QPointF(best.p.c, best.p.t0)) : std::nullopt;
-        if (points != clavePuntos || encuadrarDeNuevo) {
-            clavePuntos = std::move(points);
+        if (points != encuadrado || encuadrarDeNuevo) {
+            encuadrado = points;
             const MapFrame before = marco;
             encuadrar();
             if (marco != before)
@@ -275,21 +281,27 @@ void MapPlot::calcularSuperficie()
 {
     const FitState &state = vista.state();
     rejilla = rejillaPedida();
-    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), pointsOf(state));
+    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), vista.points());
     clave = claveSuperficie();
     ++computed;
 
     // The colour scale runs over the whole decades that hold every value; an
     // error of 0 takes the bottom of the scale.
     double least = HUGE_VAL, most = -HUGE_VAL;
+    bool zero = false;
+    completo = true;
     for (double value : values) {
         if (std::isfinite(value)) {
             least = std::min(least, value);
             most = std::max(most, value);
+        } else {
+            zero = zero || value < 0; // log10 0
+            completo = completo && !std::isnan(value);
         }
     }
     low = least <= most ? int(std::floor(least)) : 0;
     high = std::max(least <= most ? int(std::ceil(most)) : 1, low + 1);
+    contenido = least <= most ? KeyContent::decades : zero ? KeyContent::zero : KeyContent::noValue;
 
     imagen = QImage(rejilla.columns, rejilla.rows, QImage::Format_RGB32);
     QRgb colours[256];
@@ -581,6 +593,7 @@ void MapPlot::mousePressEvent(QMouseEvent *event)
 void MapPlot::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF at = event->position();
+    puntero = at;
     if (pulsado && (event->buttons() & Qt::LeftButton)) {
         if (!arrastrando && (at - *pulsado).manhattanLength() >= QApplication::startDragDistance())
             arrastrando = true;
@@ -594,12 +607,7 @@ void MapPlot::mouseMoveEvent(QMouseEvent *event)
                       marcoAlPulsar.t0High + dt});
         }
     }
-    if (plotArea().contains(at.toPoint())) {
-        const QPointF point = rounded(pointAt(at));
-        emit punteroSobre(point.x(), point.y());
-    } else {
-        emit punteroFuera();
-    }
+    anunciarPuntero();
 }
 
 void MapPlot::mouseReleaseEvent(QMouseEvent *event)
@@ -609,6 +617,9 @@ void MapPlot::mouseReleaseEvent(QMouseEvent *event)
     const bool click = !arrastrando;
     pulsado.reset();
     arrastrando = false;
+    // The line under the map shows the point the click commits.
+    puntero = event->position();
+    anunciarPuntero();
     if (click && plotArea().contains(event->position().toPoint())) {
         const QPointF point = rounded(pointAt(event->position()));
         emit puntoElegido(point.x(), point.y());
@@ -622,17 +633,20 @@ void MapPlot::wheelEvent(QWheelEvent *event)
     if (notches == 0 || !plotArea().contains(event->position().toPoint()))
         return;
     const double factor = std::pow(kZoomPerNotch, notches);
+    puntero = event->position();
     const QPointF under = pointAt(event->position());
     setFrame({under.x() - (under.x() - marco.cLow) * factor,
               under.x() + (marco.cHigh - under.x()) * factor,
               under.y() - (under.y() - marco.t0Low) * factor,
               under.y() + (marco.t0High - under.y()) * factor});
+    anunciarPuntero();
     event->accept();
 }
 
 void MapPlot::leaveEvent(QEvent *)
 {
-    emit punteroFuera();
+    puntero.reset();
+    anunciarPuntero();
 }
 
 // The keys act about the centre, which the line under the map then describes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fit/fit_view.h"
+#include "map/colour_key.h"
 #include "numeric/error_surface.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <QPolygonF>
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -69,6 +71,9 @@ public:
     // The colour scale runs over these whole decades of E.
     int lowDecade() const { return low; }
     int highDecade() const { return high; }
+    // What the surface holds, for its key, and whether E has a value in every cell.
+    KeyContent keyContent() const { return contenido; }
+    bool everyCellHasValue() const { return completo; }
     // How often the surface has been computed: for the tests that a step does not.
     int surfacesComputed() const { return computed; }
 
@@ -82,7 +87,9 @@ public:
 signals:
     // A click at (c, t0), rounded to the map's resolution.
     void puntoElegido(double c, double t0);
-    // The pointer is over (c, t0) of the plot, or has left it.
+    // The pointer is over (c, t0) of the plot, or has left it; told again
+    // whenever the point under the pointer changes, by a move, a zoom, a pan
+    // or a click.
     void punteroSobre(double c, double t0);
     void punteroFuera();
     // The surface, and with it the colour scale, has been computed again.
@@ -119,14 +126,20 @@ private:
     MapFrame marco;
     SurfaceGrid rejilla;
     std::vector<double> clave;       // what the surface on show was computed for
-    std::vector<double> clavePuntos; // the points it was framed for
+    std::uint64_t encuadrado{~0ULL}; // the points it was framed for, by their count
     QImage imagen;                   // one pixel per cell
     std::vector<QLineF> contornos;   // in the grid's cells, 0 .. columns across
     QImage fondo;                    // surface, contours and axes in device pixels
     bool fondoValido{false};
     int low{0}, high{1};
+    KeyContent contenido{KeyContent::decades};
+    bool completo{true};
     int computed{0};
     std::optional<QPointF> mejor; // the best fit's (c, t0)
+
+    void anunciarPuntero();
+    std::optional<QPointF> puntero;   // in the widget's pixels, while it is over the widget
+    std::optional<QPointF> anunciado; // the (c, t0) last told by punteroSobre
 
     // A press on the plot: a click unless the pointer moves beyond the drag
     // distance before the release, which makes it a drag.

@@ -16,18 +16,23 @@ using Jacobian = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, 32, 3>
 using Square = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, 3, 3>;
 using Column = Eigen::Matrix<double, Eigen::Dynamic, 1, 0, 32, 1>;
 
-// E by the program's checked sums, the residual table by its checked model:
-// the same E that "Error Cuadrático" shows, and a fault where it would fault.
+// The residual table by the program's checked model, a figure beyond the
+// double range as NaN; then E by the program's checked sums: the same E that
+// "Error Cuadrático" shows, and a fault where it would fault.
 void residualsAndError(FitStatistics &out, const Points &points)
 {
-    Sums sums;
-    sumErrors(out.p, {true, true, true}, points, sums);
     for (int k = 0; k < points.n; ++k) {
         const double t = points.t[size_t(k)];
         const double y = points.y[size_t(k)];
-        const double model = f(out.p, t);
-        out.residuals.push_back({t, y, model, chk(y - model)});
+        double model = kNaN, r = kNaN;
+        try {
+            model = f(out.p, t);
+            r = chk(y - model);
+        } catch (const Fault &) { }
+        out.residuals.push_back({t, y, model, r});
     }
+    Sums sums;
+    sumErrors(out.p, {true, true, true}, points, sums);
     out.E = sums.E;
 }
 
@@ -131,7 +136,6 @@ FitStatistics compute(const Parameters &p, Held held, const Points &points)
     try {
         residualsAndError(out, points);
     } catch (const Fault &) {
-        out.residuals.clear();
         out.reason = NoAnswer::notFinite;
         return out;
     }

@@ -36,7 +36,8 @@ inline constexpr double kMaxCondition = 1e8;
 // covariance itself: √(‖projection of r on J's columns‖²) / s.
 inline constexpr double kNegligibleStep = 0.01;
 
-// One row of the residual table: the point, the model there and y − f(t).
+// One row of the residual table: the point, the model there and y − f(t);
+// NaN for a figure beyond the double range.
 struct ResidualRow
 {
     double t, y, f, r;
@@ -67,7 +68,7 @@ struct FitStatistics
     std::array<std::array<double, 3>, 3> covarianceRoot{};
     double t975{0.0};                   // t(0.975; n − p); also when every parameter is held
     double stepToMinimum{0.0};          // Gauss–Newton step in standard errors; 0 at a minimum
-    std::vector<ResidualRow> residuals; // empty when `reason` is notFinite
+    std::vector<ResidualRow> residuals; // one row per point
 
     bool hasErrors() const { return reason == NoAnswer::none; }
     bool atMinimum() const { return !hasErrors() || stepToMinimum < kNegligibleStep; }

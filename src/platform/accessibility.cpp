@@ -1,7 +1,11 @@
 #include "platform/accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QEvent>
+#include <QPainter>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,10 +67,11 @@ public:
     }
 
     // Screen coordinates, as a magnifier or a mouse review asks for them.
+    // The characters an ellipsis stands for are not on the screen.
     QRect characterRect(int offset) const override
     {
-        const QString shown = figure();
-        if (offset < 0 || offset >= shown.size())
+        const QString shown = label()->shownText();
+        if (offset < 0 || offset >= onScreen())
             return QRect();
         const QFontMetrics metrics = label()->fontMetrics();
         const QRect area = textArea();
@@ -81,9 +86,9 @@ public:
         const QRect area = textArea();
         if (!area.contains(inside))
             return -1;
-        const QString shown = figure();
+        const QString shown = label()->shownText();
         const QFontMetrics metrics = label()->fontMetrics();
-        for (int k = 0; k < shown.size(); ++k) {
+        for (int k = 0; k < onScreen(); ++k) {
             if (inside.x() < area.left() + metrics.horizontalAdvance(shown.left(k + 1)))
                 return k;
         }
@@ -91,27 +96,28 @@ public:
     }
 
 private:
-    QLabel *label() const { return static_cast<QLabel *>(widget()); }
+    Readout *label() const { return static_cast<Readout *>(widget()); }
     QString figure() const { return label()->text(); }
 
-    // Where QLabel paints its plain text, in the label's coordinates: inside
-    // the frame and the margin, indented by half an "x" when framed and no
-    // indent is set.
+    // The characters of the figure drawn as they are: all of them, or those
+    // before the ellipsis.
+    int onScreen() const
+    {
+        const QString whole = figure();
+        const QString shown = label()->shownText();
+        int k = 0;
+        while (k < whole.size() && k < shown.size() && whole.at(k) == shown.at(k))
+            ++k;
+        return k;
+    }
+
+    // Where QLabel paints the text on show, in the label's coordinates.
     QRect textArea() const
     {
-        const QLabel *shown = label();
-        const QFontMetrics metrics = shown->fontMetrics();
-        const int margin = shown->margin();
-        QRect area = shown->contentsRect().adjusted(margin, margin, -margin, -margin);
-        int indent = shown->indent();
-        if (indent < 0 && shown->frameWidth() > 0)
-            indent = metrics.horizontalAdvance(QLatin1Char('x')) / 2 - margin;
-        if (indent > 0 && (shown->alignment() & Qt::AlignLeft))
-            area.setLeft(area.left() + indent);
-        else if (indent > 0 && (shown->alignment() & Qt::AlignRight))
-            area.setRight(area.right() - indent);
-        return shown->style()->itemTextRect(metrics, area, int(shown->alignment()),
-                                            shown->isEnabled(), shown->text());
+        const Readout *shown = label();
+        return shown->style()->itemTextRect(shown->fontMetrics(), shown->figureArea(),
+                                            int(shown->alignment()), shown->isEnabled(),
+                                            shown->shownText());
     }
 };
 
@@ -147,10 +153,97 @@ void Readout::setText(const QString &figure)
     if (figure == before)
         return;
     QLabel::setText(figure);
+    showWholeInToolTip();
     // AT-SPI has no "text replaced": the bridge sends the old figure as
     // deleted and the new one as inserted.
     QAccessibleTextUpdateEvent changed(this, 0, before, figure);
     QAccessible::updateAccessibility(&changed);
+}
+
+// As QLabel lays out its plain text: an indent left unset is half an "x"
+// inside a frame, on the side the text is aligned to.
+QRect Readout::figureArea() const
+{
+    const int m = margin();
+    QRect area = contentsRect().adjusted(m, m, -m, -m);
+    int indentation = indent();
+    if (indentation < 0 && frameWidth() > 0)
+        indentation = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - m;
+    if (indentation > 0) {
+        const Qt::Alignment side = QStyle::visualAlignment(layoutDirection(), alignment());
+        if (side & Qt::AlignLeft)
+            area.setLeft(area.left() + indentation);
+        if (side & Qt::AlignRight)
+            area.setRight(area.right() - indentation);
+        if (side & Qt::AlignTop)
+            area.setTop(area.top() + indentation);
+        if (side & Qt::AlignBottom)
+            area.setBottom(area.bottom() - indentation);
+    }
+    return area;
+}
+
+QString Readout::shownText() const
+{
+    const QString whole = text();
+    const int room = figureArea().width();
+    const QFontMetrics metrics = fontMetrics();
+    if (metrics.horizontalAdvance(whole) <= room)
+        return whole;
+    return metrics.elidedText(whole, Qt::ElideRight, room);
+}
+
+int Readout::wholeWidth() const
+{
+    return fontMetrics().horizontalAdvance(text()) + width() - figureArea().width();
+}
+
+void Readout::setLeastWidth(int pixels)
+{
+    leastWidth = pixels;
+    updateGeometry();
+}
+
+// QLabel's own hint keeps a whole "x" beside a framed text; the figure needs
+// only what figureArea leaves out.
+QSize Readout::minimumSizeHint() const
+{
+    return {std::max(leastWidth, wholeWidth()), QLabel::minimumSizeHint().height()};
+}
+
+// Only a figure that does not fit is drawn here; one that fits is left to
+// QLabel, so that it looks exactly as any label does.
+void Readout::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()))
+            | Qt::TextForceLeftToRight;
+    style()->drawItemText(&painter, figureArea(), flags, palette(), isEnabled(), shown,
+                          foregroundRole());
+}
+
+void Readout::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    showWholeInToolTip();
+}
+
+void Readout::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        showWholeInToolTip();
+}
+
+void Readout::showWholeInToolTip()
+{
+    setToolTip(shownText() == text() ? QString() : text());
 }
 
 void makeReadout(Readout *readout, const QString &name)

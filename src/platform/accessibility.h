@@ -14,6 +14,12 @@ void setAccessibleTexts(QWidget *control, const QString &name, const QString &de
 // text, the figure itself ("—" and an empty readout included). Every figure
 // written through setText is announced as a change of that text, so a screen
 // reader that follows the readout hears the new figure.
+//
+// A figure wider than the readout is never cut at either end: it is shown
+// cut on the right with an ellipsis, so that its sign and first digits stay
+// in sight, and the whole figure is the readout's tool tip; text() and a
+// screen reader keep the whole figure. In a layout a readout takes at least
+// the room of its whole figure, and at least setLeastWidth's.
 class Readout : public QLabel
 {
 public:
@@ -22,6 +28,31 @@ public:
     // Hides QLabel::setText, which tells a screen reader nothing once the
     // label has a name of its own; write figures through a Readout pointer.
     void setText(const QString &figure);
+
+    // The figure as it is drawn: whole when it fits, otherwise its start
+    // and an ellipsis.
+    QString shownText() const;
+    // Where QLabel draws the text, in the readout's coordinates: inside the
+    // frame and the margin, less the indent.
+    QRect figureArea() const;
+
+    // The width taken in a layout even by a shorter figure, so that a column
+    // keeps its width as its figures change.
+    void setLeastWidth(int pixels);
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void showWholeInToolTip();
+    // The room the figure needs to be shown whole: its advance and what lies
+    // around the text.
+    int wholeWidth() const;
+
+    int leastWidth{0};
 };
 
 void makeReadout(Readout *readout, const QString &name);

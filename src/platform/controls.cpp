@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QUrl>
 
 #include <exception>
@@ -163,6 +165,67 @@ Q_COREAPP_STARTUP_FUNCTION(watchMenuKey)
 TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QLineEdit::textChanged, this, [this] { showWholeInToolTip(); });
+}
+
+QRect TextBox::textLine() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                                   .marginsRemoved(textMargins());
+    // QLineEdit keeps two pixels clear at either end of its line.
+    return contents.adjusted(2, 0, -2, 0);
+}
+
+// QLineEdit scrolls once the text and its one-pixel cursor are wider than the line.
+QString TextBox::shownText() const
+{
+    const QString whole = text();
+    const int room = textLine().width() - 1;
+    const QFontMetrics metrics = fontMetrics();
+    if (echoMode() != QLineEdit::Normal || metrics.horizontalAdvance(whole) <= room)
+        return whole;
+    return metrics.elidedText(whole, Qt::ElideRight, room);
+}
+
+// A text that fits, and any text while the box is being edited, is left to
+// QLineEdit; only a text cut short is drawn here, on the box's own panel.
+void TextBox::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (hasFocus() || shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    const QRect line = textLine();
+    painter.setClipRect(line);
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(
+            line, int(QStyle::visualAlignment(layoutDirection(), alignment())) | Qt::TextSingleLine,
+            shown);
+}
+
+void TextBox::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    showWholeInToolTip();
+}
+
+void TextBox::changeEvent(QEvent *event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        showWholeInToolTip();
+}
+
+void TextBox::showWholeInToolTip()
+{
+    setToolTip(shownText() == text() ? QString() : text());
 }
 
 void TextBox::setBackColor(const QColor &colour)

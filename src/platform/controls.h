@@ -57,7 +57,17 @@ public:
     std::function<void()> onUndo;
     std::function<void(const QString &file)> onDropFile;
 
+    // The text as the box shows it while it does not have the focus: whole
+    // when it fits, otherwise its start and an ellipsis, where a plain line
+    // edit would show its end and hide a number's sign. The whole text is then
+    // the box's tool tip; text() and a screen reader always have all of it.
+    // With the focus the box scrolls its text as any line edit does.
+    QString shownText() const;
+
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     // The box's own entries in Spanish, then the entries added to the control
@@ -73,6 +83,9 @@ private:
     // Accepts a drag of one local file, refuses any other drag of files; false
     // when the drag is not the program's (plain text, or no onDropFile).
     bool answerFileDrag(QDragMoveEvent *event);
+    // Where QLineEdit lays its line of text, in the box's coordinates.
+    QRect textLine() const;
+    void showWholeInToolTip();
 };
 
 // An entry of a control's context menu that runs `handler` as an event

@@ -44,7 +44,8 @@ QLabel *heading(const QString &text)
 
 // A read-only cell like the main window's readouts: window colours, a single
 // border, the figure to the right; wide enough for a long figure, so the
-// columns keep their width as the figures change.
+// columns keep their width as the figures change, and wider for a longer one,
+// so that a column takes the width of its longest figure and none is cut.
 Readout *cell(const QString &name, int width)
 {
     auto *readout = new Readout(nullptr);
@@ -55,7 +56,7 @@ Readout *cell(const QString &name, int width)
     colours.setColor(QPalette::Window, colours.color(QPalette::Base));
     colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
     readout->setPalette(colours);
-    readout->setMinimumWidth(width);
+    readout->setLeastWidth(width);
     makeReadout(readout, name);
     return readout;
 }
@@ -243,7 +244,7 @@ void InformeAjuste::calcular() noexcept
 {
     try {
         const FitState &state = vista.state();
-        const Points points{state.x.items, state.y.items, state.n};
+        const Points points = vista.points();
         const Held held = vista.held();
         actual = fitStatistics(Parameters{state.a, state.c, state.t0}, held, points);
         mejor = bestFitStatistics(vista.best(), held, points);
@@ -292,7 +293,7 @@ void InformeAjuste::mostrarResiduos()
             if (!shown)
                 continue;
             const double figures[4] = {rows[row].t, rows[row].y, rows[row].f, rows[row].r};
-            r->setText(numberToText(figures[k]));
+            r->setText(figureText(figures[k]));
         }
     }
     grafica->setResiduals(rows);

@@ -64,8 +64,7 @@ QList<QStringList> reportLines(const FitStatistics &best, const FitStatistics &c
     lines.append({QStringLiteral("t"), QStringLiteral("y"), QStringLiteral("f(t)"),
                   QStringLiteral("y − f(t)")});
     for (const ResidualRow &row : current.residuals)
-        lines.append({numberToText(row.t), numberToText(row.y), numberToText(row.f),
-                      numberToText(row.r)});
+        lines.append({figureText(row.t), figureText(row.y), figureText(row.f), figureText(row.r)});
     return lines;
 }
 

@@ -44,7 +44,8 @@ void ResidualPlot::setResiduals(const std::vector<ResidualRow> &rows)
     for (const ResidualRow &row : residuals) {
         low = std::min(low, row.t);
         high = std::max(high, row.t);
-        largest = std::max(largest, std::fabs(row.r));
+        if (std::isfinite(row.r)) // a residual beyond the double range is not drawn
+            largest = std::max(largest, std::fabs(row.r));
     }
     if (!(low < high)) { // no point, or all at one t: that t in the middle
         const double middle = low <= high ? low : 0.0;
@@ -102,11 +103,25 @@ void ResidualPlot::paintEvent(QPaintEvent *)
         const int below = area.bottom() + 4;
         const int left = int(std::lround(position(first->t, 0).x()));
         const int right = int(std::lround(position(last->t, 0).x()));
-        painter.drawText(QRect(left - 60, below, 120, text), Qt::AlignHCenter | Qt::AlignTop,
-                         numberToText(first->t));
-        if (right - left > metrics.horizontalAdvance(numberToText(last->t)) + 10)
-            painter.drawText(QRect(right - 60, below, 120, text), Qt::AlignHCenter | Qt::AlignTop,
-                             numberToText(last->t));
+        // Centred under its point in a box of 120 pixels or, where the label
+        // is wider or would reach past the border, in a box of its own width
+        // moved inside the border: no label of t is cut.
+        auto under = [&](int x, int wide) {
+            const int least = 2, most = width() - 2 - wide;
+            if (wide <= 120 && x - wide / 2 >= least && x - wide / 2 <= most)
+                return QRect(x - 60, below, 120, text);
+            return QRect(std::max(least, std::min(x - wide / 2, most)), below, wide, text);
+        };
+        const QString firstText = numberToText(first->t), lastText = numberToText(last->t);
+        const int firstWide = metrics.horizontalAdvance(firstText);
+        const int lastWide = metrics.horizontalAdvance(lastText);
+        const QRect firstBox = under(left, firstWide), lastBox = under(right, lastWide);
+        painter.drawText(firstBox, Qt::AlignHCenter | Qt::AlignTop, firstText);
+        // The last only where it stands clear of the first.
+        const int firstEnd = firstBox.center().x() + firstWide / 2;
+        const int lastStart = lastBox.center().x() - lastWide / 2;
+        if (right - left > lastWide + 10 && lastStart > firstEnd + 5)
+            painter.drawText(lastBox, Qt::AlignHCenter | Qt::AlignTop, lastText);
     }
 
     // Lines and squares as filled rectangles on whole device pixels.
@@ -131,6 +146,8 @@ void ResidualPlot::paintEvent(QPaintEvent *)
 
     const int side = 5 * line + (line % 2 == 0 ? 1 : 0); // odd, so a square has a centre pixel
     for (const ResidualRow &row : residuals) {
+        if (!std::isfinite(row.r))
+            continue;
         const QPointF at = position(row.t, row.r);
         painter.fillRect(device(at.x()) - side / 2, device(at.y()) - side / 2, side, side,
                          qbColor(Azul));

@@ -36,7 +36,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
+#include <optional>
 
 class QAction;
 class InformeAjuste;
@@ -290,9 +290,16 @@ private:
 
     // The best fit is recomputed only when the points, the held set or the
     // held values differ from those it was computed for.
-    std::vector<double> clavePuntos() const;
-    std::vector<double> claveDelMejor(Held held) const;
-    mutable std::vector<double> claveMejor;
+    struct ClaveMejor
+    {
+        std::uint64_t puntos; // pointsRevision()
+        std::array<bool, 3> fijados;
+        std::array<double, 3> valores; // of the held parameters, 0 for a free one
+
+        bool operator==(const ClaveMejor &) const = default;
+    };
+    ClaveMejor claveDelMejor(Held held) const;
+    mutable std::optional<ClaveMejor> claveMejor;
     mutable BestFit mejor;
 
     // Undo's bookkeeping.
@@ -302,9 +309,9 @@ private:
     void guardarAccion(const QString &nombre, std::shared_ptr<const Instantanea> antes,
                        bool rafaga = false, bool repitiendo = false);
     void vaciarDeshacerSiCambianPuntos();
-    int accionesAbiertas{0};  // Accion guards open now
-    int desbordamientos{0};   // recoveries so far, so that an Accion sees one of its own
-    quint64 marcaDeshacer{0}; // kept actions, undos and redos so far: a scroll bar's change
-                              // merges only into the action kept just before it
-    std::vector<double> puntosDeshacer; // the points the kept actions were made on
+    int accionesAbiertas{0};         // Accion guards open now
+    int desbordamientos{0};          // recoveries so far, so that an Accion sees one of its own
+    quint64 marcaDeshacer{0};        // kept actions, undos and redos so far: a scroll bar's change
+                                     // merges only into the action kept just before it
+    std::uint64_t puntosDeshacer{0}; // the points the kept actions were made on, by their count
 };

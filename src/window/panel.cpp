@@ -41,35 +41,22 @@ void Form1::reiniciarHistorial()
     historia.clear();
 }
 
-// The points in use: their count, then t and y of each.
-std::vector<double> Form1::clavePuntos() const
+// The points in use (by their count), which parameters are held and their
+// values: all the best fit depends on.
+Form1::ClaveMejor Form1::claveDelMejor(Held held) const
 {
-    std::vector<double> clave{double(n)};
-    for (int k = 0; k < n && k < kArrayBound; ++k) {
-        clave.push_back(x.items[k]);
-        clave.push_back(y.items[k]);
-    }
-    return clave;
-}
-
-// The points in use, which parameters are held and their values: all the
-// best fit depends on.
-std::vector<double> Form1::claveDelMejor(Held held) const
-{
-    std::vector<double> clave = clavePuntos();
-    clave.insert(clave.end(),
-                 {double(held.a), double(held.c), double(held.t0), held.a ? a : 0.0,
-                  held.c ? c : 0.0, held.t0 ? t0 : 0.0});
-    return clave;
+    return {pointsRevision(),
+            {held.a, held.c, held.t0},
+            {held.a ? a : 0.0, held.c ? c : 0.0, held.t0 ? t0 : 0.0}};
 }
 
 const BestFit &Form1::best() const
 {
     const Held held = fijados();
-    std::vector<double> clave = claveDelMejor(held);
-    if (clave != claveMejor) {
+    const ClaveMejor clave = claveDelMejor(held);
+    if (!claveMejor || clave != *claveMejor) {
         mejor = bestFit(parametros(), held, puntos());
-        claveMejor = std::move(clave);
+        claveMejor = clave;
     }
     return mejor;
 }

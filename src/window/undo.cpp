@@ -226,10 +226,10 @@ void Form1::vaciarDeshacer()
 // Actions belong to the points they were made on; undo never changes them.
 void Form1::vaciarDeshacerSiCambianPuntos()
 {
-    std::vector<double> clave = clavePuntos();
-    if (clave != puntosDeshacer)
+    const std::uint64_t puntos = pointsRevision();
+    if (puntos != puntosDeshacer)
         vaciarDeshacer();
-    puntosDeshacer = std::move(clave);
+    puntosDeshacer = puntos;
 }
 
 // ---------------------------------------------------------------- Menus and keys

@@ -29,13 +29,15 @@ void Form1::Command5_Click()
 
 // Capture the grid and show the chart of what it holds: from the data view on
 // "Gráfica", and again in the chart view when the grid's texts are replaced.
-// With no point the message is shown over the data view.
+// With no point the message is shown over the data view, and the views that
+// show the fit follow the points, which are now none.
 void Form1::entrarEnGrafica()
 {
     capturar();
     if (n == 0) {
         if (!modoDatos)
             showView(false);
+        emit estadoCambiado();
         msgBox(this, QStringLiteral("no hay datos introducidos"));
         return;
     }
