@@ -135,7 +135,8 @@ private slots:
         QTest::addColumn<int>("exponent");
         QTest::addColumn<std::vector<double>>("shown");
         QTest::newRow("c from 0,17 to 1,47 every 0,2")
-                << 0.17 << 1.47 << 0.2 << -1 << std::vector<double>{0.2, 0.4, 0.6, 0.8, 1, 1.2, 1.4};
+                << 0.17 << 1.47 << 0.2 << -1
+                << std::vector<double>{0.2, 0.4, 0.6, 0.8, 1, 1.2, 1.4};
         QTest::newRow("t0 from -0,6 to 4,7 every 1")
                 << -0.6 << 4.7 << 1.0 << 0 << std::vector<double>{0, 1, 2, 3, 4};
         QTest::newRow("both ends on a step are both ticks")
@@ -144,8 +145,8 @@ private slots:
                 << 0.1 << 0.30000000000000004 << 0.1 << -1 << std::vector<double>{0.1, 0.2, 0.3};
         QTest::newRow("thousands across zero")
                 << -2500.0 << 1200.0 << 1000.0 << 3 << std::vector<double>{-2000, -1000, 0, 1000};
-        QTest::newRow("a range of one value on a step") << 3.0 << 3.0 << 1.0 << 0
-                                                        << std::vector<double>{3};
+        QTest::newRow("a range of one value on a step")
+                << 3.0 << 3.0 << 1.0 << 0 << std::vector<double>{3};
         QTest::newRow("a range between two steps has none")
                 << 0.5 << 0.9 << 1.0 << 0 << std::vector<double>{};
         QTest::newRow("a range the wrong way round has none")
@@ -189,7 +190,8 @@ private slots:
         QTest::newRow("a single 0,02 takes 0,01 to 0,1") << std::vector<double>{0.02} << -2 << -1;
         QTest::newRow("zeros, negatives and non-numbers are left out")
                 << std::vector<double>{0, -5, 3e-7, kNaN, HUGE_VAL, 42} << -7 << 2;
-        QTest::newRow("the whole double range") << std::vector<double>{1e-300, 1e300} << -300 << 300;
+        QTest::newRow("the whole double range")
+                << std::vector<double>{1e-300, 1e300} << -300 << 300;
         QTest::newRow("the least subnormal") << std::vector<double>{5e-324} << -324 << -323;
         QTest::newRow("no value takes 1 to 10") << std::vector<double>{} << 0 << 1;
         QTest::newRow("no positive value takes 1 to 10")

@@ -503,12 +503,12 @@ private slots:
                 << false << 0.0 << 10.0 << 100.0 << 200.0 << 2.5 << 125.0;
         QTest::newRow("0 halfway down from +4 at the top to -4")
                 << false << 4.0 << -4.0 << 10.0 << 50.0 << 0.0 << 30.0;
-        QTest::newRow("-3 three quarters down") << false << 4.0 << -4.0 << 10.0 << 50.0 << -2.0
-                                                << 40.0;
+        QTest::newRow("-3 three quarters down")
+                << false << 4.0 << -4.0 << 10.0 << 50.0 << -2.0 << 40.0;
         QTest::newRow("10 a third of the way up 0,1 to 100")
                 << true << -1.0 << 2.0 << 300.0 << 0.0 << 10.0 << 100.0;
-        QTest::newRow("the top decade at the top") << true << -1.0 << 2.0 << 300.0 << 0.0 << 100.0
-                                                   << 0.0;
+        QTest::newRow("the top decade at the top")
+                << true << -1.0 << 2.0 << 300.0 << 0.0 << 100.0 << 0.0;
         QTest::newRow("a range of no width puts all at its start")
                 << false << 5.0 << 5.0 << 20.0 << 80.0 << 7.0 << 20.0;
     }

@@ -428,7 +428,8 @@ void MapPlot::dibujarEjes(QPainter &painter) const
     AxisLook under{Qt::BottomEdge, area.bottom(), 1, kTick, kTick + 2, rect()};
     under.align = Qt::AlignCenter;
     drawAxis(painter, under, cAxis().ticksEvery(70), metrics);
-    const AxisLook left{Qt::LeftEdge, area.left(), 2, kTick + 1, kTick + 4, rect().adjusted(0, 2, 0, 0)};
+    const AxisLook left{Qt::LeftEdge, area.left(), 2,
+                        kTick + 1,    kTick + 4,   rect().adjusted(0, 2, 0, 0)};
     drawAxis(painter, left, t0Axis().ticksEvery(50), metrics);
     drawAxisName(painter, under, area, QStringLiteral("c"), metrics);
     drawAxisName(painter, left, area, QStringLiteral("t0"), metrics);

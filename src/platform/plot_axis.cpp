@@ -20,8 +20,7 @@ QString decadeText(int decade)
 
 AxisScale::AxisScale(bool logarithmic, double first, double last, double from, double to)
     : logarithmic_(logarithmic), first(first), last(last), from(from), to(to)
-{
-}
+{ }
 
 AxisScale AxisScale::linear(double first, double last, double from, double to)
 {
@@ -47,7 +46,8 @@ double AxisScale::pixel(double value) const
 
 double AxisScale::value(double pixel) const
 {
-    const double coordinate = to == from ? first : first + (pixel - from) / (to - from) * (last - first);
+    const double coordinate
+            = to == from ? first : first + (pixel - from) / (to - from) * (last - first);
     return logarithmic_ ? std::pow(10.0, coordinate) : coordinate;
 }
 
@@ -126,25 +126,24 @@ void drawAxis(QPainter &painter, const AxisLook &look, const std::vector<AxisTic
     }
 }
 
-void drawAxisName(QPainter &painter, const AxisLook &look, const QRect &area,
-                  const QString &name, const QFontMetrics &metrics)
+void drawAxisName(QPainter &painter, const AxisLook &look, const QRect &area, const QString &name,
+                  const QFontMetrics &metrics)
 {
     const int text = metrics.height();
     const QRect &bounds = look.bounds;
     switch (look.side) {
     case Qt::LeftEdge:
-        painter.drawText(QRect(bounds.left(), bounds.top(),
-                               look.line - look.labelGap - bounds.left(), text),
-                         Qt::AlignRight | Qt::AlignTop, name);
+        painter.drawText(
+                QRect(bounds.left(), bounds.top(), look.line - look.labelGap - bounds.left(), text),
+                Qt::AlignRight | Qt::AlignTop, name);
         break;
     case Qt::RightEdge:
         painter.drawText(QRect(bounds.left(), bounds.top(), bounds.width(), text),
                          Qt::AlignLeft | Qt::AlignVCenter, name);
         break;
     default:
-        painter.drawText(
-                QRect(area.left(), look.line + look.labelGap + text, area.width(), text),
-                Qt::AlignHCenter | Qt::AlignTop, name);
+        painter.drawText(QRect(area.left(), look.line + look.labelGap + text, area.width(), text),
+                         Qt::AlignHCenter | Qt::AlignTop, name);
         break;
     }
 }

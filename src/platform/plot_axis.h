@@ -101,5 +101,5 @@ void drawAxis(QPainter &painter, const AxisLook &look, const std::vector<AxisTic
 // plot's `area`; over the labels of a left axis, at the top of the bounds and
 // aligned as they are; at the top left of the bounds for a right axis (a key
 // beside the plot).
-void drawAxisName(QPainter &painter, const AxisLook &look, const QRect &area,
-                  const QString &name, const QFontMetrics &metrics);
+void drawAxisName(QPainter &painter, const AxisLook &look, const QRect &area, const QString &name,
+                  const QFontMetrics &metrics);

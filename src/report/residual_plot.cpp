@@ -88,8 +88,8 @@ void ResidualPlot::paintEvent(QPaintEvent *)
                 [](const ResidualRow &l, const ResidualRow &r) { return l.t < r.t; });
         // Centred under its point or, where the label would reach past the
         // border, moved inside it: no label of t is cut.
-        const AxisLook under{Qt::BottomEdge, area.bottom(), 0, -1, 4, rect().adjusted(2, 0, -2, 0),
-                             120};
+        const AxisLook under{
+                Qt::BottomEdge, area.bottom(), 0, -1, 4, rect().adjusted(2, 0, -2, 0), 120};
         const AxisScale across = tAxis();
         const AxisTick firstTick{across.pixel(first->t), numberToText(first->t)};
         const AxisTick lastTick{across.pixel(last->t), numberToText(last->t)};

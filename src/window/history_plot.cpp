@@ -120,8 +120,7 @@ void HistoryPlot::drawAxes(QPainter &painter) const
     painter.setPen(qbColor(0));
     painter.drawLine(area.bottomLeft(), area.topLeft());
     painter.drawLine(area.bottomLeft(), area.bottomRight());
-    const int every
-            = labelEvery(decades.high - decades.low, area.height(), metrics.height() + 2);
+    const int every = labelEvery(decades.high - decades.low, area.height(), metrics.height() + 2);
     const AxisLook left{Qt::LeftEdge, area.left(), 0, kTick, kTick + 2, rect()};
     drawAxis(painter, left, errorAxis().decadeTicks(every), metrics);
     AxisLook under{Qt::BottomEdge, area.bottom(), 0, -1, 3, rect().adjusted(0, 0, -3, 0), 80};
