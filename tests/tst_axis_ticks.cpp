@@ -21,8 +21,8 @@ double decimal(int m, int e)
     return std::strtod(text, nullptr);
 }
 
-// Whether `value` is the decimal it shows with `places` digits after the
-// point (no places where the exponent is positive), as printf rounds it.
+// Whether `value` is the double of its own decimal with -exponent digits
+// after the point (none where the exponent is positive), as printf writes it.
 bool isShortDecimal(double value, int exponent)
 {
     char text[512];
@@ -44,20 +44,15 @@ private slots:
         QTest::addColumn<int>("exponent");
         QTest::newRow("1 is a step already") << 1.0 << 1.0 << 0;
         QTest::newRow("just above 1 gives 2") << 1.0000001 << 2.0 << 0;
-        QTest::newRow("2 is a step already") << 2.0 << 2.0 << 0;
         QTest::newRow("3 gives 5") << 3.0 << 5.0 << 0;
         QTest::newRow("7 gives one ten") << 7.0 << 10.0 << 1;
         QTest::newRow("0,3 gives 0,5") << 0.3 << 0.5 << -1;
-        QTest::newRow("0,55 gives 1") << 0.55 << 1.0 << 0;
         QTest::newRow("0,0012 gives 0,002") << 0.0012 << 0.002 << -3;
         QTest::newRow("4E-06 gives the decimal 5E-06, not its product 5 x 1E-06")
                 << 4e-6 << 5e-6 << -6;
         QTest::newRow("9E+22 gives the decimal 1E+23") << 9e22 << 1e23 << 23;
-        QTest::newRow("1234 gives 2000") << 1234.0 << 2000.0 << 3;
         QTest::newRow("0 has no step of its own: 1") << 0.0 << 1.0 << 0;
-        QTest::newRow("a negative value: 1") << -3.0 << 1.0 << 0;
         QTest::newRow("NaN: 1") << kNaN << 1.0 << 0;
-        QTest::newRow("infinity: 1") << HUGE_VAL << 1.0 << 0;
     }
 
     void stepIsTheNextNiceNumber()
@@ -84,46 +79,33 @@ private slots:
         std::uniform_real_distribution<double> uniform(0, 1);
         for (int k = 0; k < 3000; ++k) {
             const double span = std::pow(10.0, -12 + 24 * uniform(random));
-            const double low = (uniform(random) * 20 - 10) * span;
-            const double high = low + span;
-            const double length = 3 + 2997 * uniform(random);
-            const double spacing = 20 + 80 * uniform(random);
+            const double low = (uniform(random) * 20 - 10) * span, high = low + span;
+            const double length = 3 + 2997 * uniform(random), spacing = 20 + 80 * uniform(random);
             const TickStep step = stepFor(span, length, spacing);
-            const QString row = QStringLiteral("span %1 from %2 on %3 px every %4 px")
-                                        .arg(span, 0, 'g', 17)
-                                        .arg(low, 0, 'g', 17)
-                                        .arg(length)
-                                        .arg(spacing);
-
+            const QByteArray row = QByteArray::number(k);
+#define CHECK(condition) QVERIFY2(condition, row.constData())
             const double mantissa = step.step / std::pow(10.0, step.exponent);
             const int m = int(std::lround(mantissa));
-            QVERIFY2((m == 1 || m == 2 || m == 5) && std::fabs(mantissa - m) < 1e-9,
-                     qPrintable(row));
-            QVERIFY2(step.step == decimal(m, step.exponent), qPrintable(row));
-            const double rough = span / std::max(1.0, length / spacing);
-            const int below = m == 1 ? 5 : m == 2 ? 1 : 2;
-            const double smaller = decimal(below, m == 1 ? step.exponent - 1 : step.exponent);
-            QVERIFY2(step.step >= rough * (1 - 1e-12) && smaller < rough, qPrintable(row));
+            CHECK((m == 1 || m == 2 || m == 5) && std::fabs(mantissa - m) < 1e-9);
+            CHECK(step.step == decimal(m, step.exponent));
+            const double most = std::max(1.0, length / spacing), rough = span / most;
+            const double smaller = m == 1 ? decimal(5, step.exponent - 1)
+                                          : decimal(m == 2 ? 1 : 2, step.exponent);
+            CHECK(step.step >= rough * (1 - 1e-12) && smaller < rough);
 
             const std::vector<double> ticks = linearTicks(low, high, step);
-            const double most = std::max(1.0, length / spacing);
-            QVERIFY2(double(ticks.size()) <= most + 1, qPrintable(row));
-            QVERIFY2(double(ticks.size()) >= std::floor(most / 2.5), qPrintable(row));
-            if (ticks.empty())
-                continue;
+            CHECK(double(ticks.size()) <= most + 1 && ticks.size() >= std::floor(most / 2.5));
             const double slack = 1e-9 * step.step;
-            QVERIFY2(ticks.front() >= low - slack && ticks.back() <= high, qPrintable(row));
-            QVERIFY2(ticks.front() - step.step < low + slack, qPrintable(row));
-            QVERIFY2(ticks.back() + step.step > high - slack, qPrintable(row));
             for (size_t j = 0; j < ticks.size(); ++j) {
-                if (j > 0)
-                    QVERIFY2(std::fabs(ticks[j] - ticks[j - 1] - step.step) <= slack,
-                             qPrintable(row));
+                CHECK(ticks[j] >= low - slack && ticks[j] <= high);
+                CHECK(j == 0 || std::fabs(ticks[j] - ticks[j - 1] - step.step) <= slack);
                 const double shown = roundToStep(ticks[j], step);
-                QVERIFY2(std::fabs(shown - ticks[j]) <= slack + 1e-15 * std::fabs(ticks[j]),
-                         qPrintable(row));
-                QVERIFY2(isShortDecimal(shown, step.exponent), qPrintable(row));
+                CHECK(std::fabs(shown - ticks[j]) <= slack + 1e-15 * std::fabs(ticks[j]));
+                CHECK(isShortDecimal(shown, step.exponent));
             }
+            CHECK(ticks.empty() || ticks.front() - step.step < low + slack);
+            CHECK(ticks.empty() || ticks.back() + step.step > high - slack);
+#undef CHECK
         }
     }
 
@@ -139,19 +121,12 @@ private slots:
                 << std::vector<double>{0.2, 0.4, 0.6, 0.8, 1, 1.2, 1.4};
         QTest::newRow("t0 from -0,6 to 4,7 every 1")
                 << -0.6 << 4.7 << 1.0 << 0 << std::vector<double>{0, 1, 2, 3, 4};
-        QTest::newRow("both ends on a step are both ticks")
-                << -0.5 << 0.5 << 0.5 << -1 << std::vector<double>{-0.5, 0, 0.5};
         QTest::newRow("tenths from 0,1 to 0,3 read as short decimals")
                 << 0.1 << 0.30000000000000004 << 0.1 << -1 << std::vector<double>{0.1, 0.2, 0.3};
         QTest::newRow("thousands across zero")
                 << -2500.0 << 1200.0 << 1000.0 << 3 << std::vector<double>{-2000, -1000, 0, 1000};
-        QTest::newRow("a range of one value on a step")
-                << 3.0 << 3.0 << 1.0 << 0 << std::vector<double>{3};
         QTest::newRow("a range between two steps has none")
                 << 0.5 << 0.9 << 1.0 << 0 << std::vector<double>{};
-        QTest::newRow("a range the wrong way round has none")
-                << 5.0 << 1.0 << 1.0 << 0 << std::vector<double>{};
-        QTest::newRow("a step of 0 gives none") << 0.0 << 1.0 << 0.0 << 0 << std::vector<double>{};
         QTest::newRow("an end that is not a number gives none")
                 << kNaN << 1.0 << 1.0 << 0 << std::vector<double>{};
     }
@@ -184,18 +159,12 @@ private slots:
         QTest::addColumn<int>("low");
         QTest::addColumn<int>("high");
         QTest::newRow("0,5 to 80 take 0,1 to 100") << std::vector<double>{80, 0.5} << -1 << 2;
-        QTest::newRow("1 to 10 are one decade") << std::vector<double>{1, 10} << 0 << 1;
         QTest::newRow("a single 100 takes the decade above it")
                 << std::vector<double>{100} << 2 << 3;
-        QTest::newRow("a single 0,02 takes 0,01 to 0,1") << std::vector<double>{0.02} << -2 << -1;
         QTest::newRow("zeros, negatives and non-numbers are left out")
                 << std::vector<double>{0, -5, 3e-7, kNaN, HUGE_VAL, 42} << -7 << 2;
-        QTest::newRow("the whole double range")
-                << std::vector<double>{1e-300, 1e300} << -300 << 300;
         QTest::newRow("the least subnormal") << std::vector<double>{5e-324} << -324 << -323;
         QTest::newRow("no value takes 1 to 10") << std::vector<double>{} << 0 << 1;
-        QTest::newRow("no positive value takes 1 to 10")
-                << std::vector<double>{0, -1, kNaN} << 0 << 1;
     }
 
     void decadesHoldTheValues()
@@ -206,63 +175,16 @@ private slots:
         QCOMPARE(decadesHolding(values), (DecadeRange{low, high}));
     }
 
-    // For any set of positive values the decades are the tightest whole ones
-    // around them: 10^low <= least and largest <= 10^high, and neither end
-    // could move inwards (unless the range is the single decade it must be).
-    void decadesAreTheTightestWholeOnes()
-    {
-        std::mt19937 random(7);
-        std::uniform_real_distribution<double> logs(-30, 30);
-        for (int k = 0; k < 2000; ++k) {
-            const double a = std::pow(10.0, logs(random)), b = std::pow(10.0, logs(random));
-            const DecadeRange range = decadesHolding(std::vector<double>{a, b});
-            const double least = std::min(a, b), largest = std::max(a, b);
-            const QString row = QStringLiteral("%1 and %2").arg(a, 0, 'g', 17).arg(b, 0, 'g', 17);
-            QVERIFY2(decimal(1, range.low) <= least && largest <= decimal(1, range.high),
-                     qPrintable(row));
-            QVERIFY2(decimal(1, range.low + 1) > least || range.high == range.low + 1,
-                     qPrintable(row));
-            QVERIFY2(decimal(1, range.high - 1) < largest || range.high == range.low + 1,
-                     qPrintable(row));
-        }
-    }
-
-    void decadesOfLogarithms_data()
-    {
-        QTest::addColumn<double>("leastLog");
-        QTest::addColumn<double>("mostLog");
-        QTest::addColumn<int>("low");
-        QTest::addColumn<int>("high");
-        QTest::newRow("-1,2 to 3,4 lie in -2 to 4") << -1.2 << 3.4 << -2 << 4;
-        QTest::newRow("whole ends are kept") << -3.0 << 2.0 << -3 << 2;
-        QTest::newRow("one whole value takes one decade") << 5.0 << 5.0 << 5 << 6;
-        QTest::newRow("none (least above most)") << 1.0 << -1.0 << 0 << 1;
-        QTest::newRow("log10 0 is not a decade") << -HUGE_VAL << 1.0 << 0 << 1;
-        QTest::newRow("NaN") << kNaN << 1.0 << 0 << 1;
-    }
-
-    void decadesOfLogarithms()
-    {
-        QFETCH(double, leastLog);
-        QFETCH(double, mostLog);
-        QFETCH(int, low);
-        QFETCH(int, high);
-        QCOMPARE(decadesOfLogs(leastLog, mostLog), (DecadeRange{low, high}));
-    }
-
     void labelsStandApart_data()
     {
         QTest::addColumn<int>("intervals");
         QTest::addColumn<double>("length");
         QTest::addColumn<double>("labelSize");
         QTest::addColumn<int>("every");
-        QTest::newRow("4 decades over 200 px take every label") << 4 << 200.0 << 17.0 << 1;
         QTest::newRow("10 decades over 100 px take every second") << 10 << 100.0 << 17.0 << 2;
-        QTest::newRow("20 decades over 100 px take every fourth") << 20 << 100.0 << 17.0 << 4;
         QTest::newRow("labels that just fit are all kept") << 5 << 85.0 << 17.0 << 1;
         QTest::newRow("where not even two fit, only the first") << 2 << 10.0 << 17.0 << 3;
         QTest::newRow("an axis of no length takes only the first") << 6 << 0.0 << 17.0 << 7;
-        QTest::newRow("nor does a length that is not a number") << 6 << kNaN << 17.0 << 7;
     }
 
     void labelsStandApart()
@@ -274,30 +196,12 @@ private slots:
         QCOMPARE(labelEvery(intervals, length, labelSize), every);
     }
 
-    // Whatever the axis, the labels kept are at least a label apart, and
-    // keeping one more would bring two closer than that.
-    void labelsKeptAreTheMostThatFit()
-    {
-        for (int intervals = 1; intervals <= 40; ++intervals) {
-            for (double length = 5; length <= 600; length += 7) {
-                const int every = labelEvery(intervals, length, 17);
-                if (every > intervals)
-                    QVERIFY(length < 17); // not even the two ends' labels fit
-                else
-                    QVERIFY(every * length / intervals >= 17 - 1e-9);
-                if (every > 1 && every <= intervals)
-                    QVERIFY((every - 1) * length / intervals < 17);
-            }
-        }
-    }
-
     void rangeIsFramedToTheData_data()
     {
         QTest::addColumn<double>("least");
         QTest::addColumn<double>("largest");
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
-        QTest::newRow("0 to 20 gain 1 either side") << 0.0 << 20.0 << -1.0 << 21.0;
         QTest::newRow("-2 to 11,2 gain 0,66") << -2.0 << 11.2 << -2.66 << 11.86;
         QTest::newRow("a single 5 stands in the middle") << 5.0 << 5.0 << 3.9 << 6.1;
         QTest::newRow("no value frames 0") << HUGE_VAL << -HUGE_VAL << -1.1 << 1.1;
