@@ -1,5 +1,6 @@
 #include "core_support.h"
 
+#include "numeric/decimal_rounding.h"
 #include "numeric/error_surface.h"
 
 #include <cmath>

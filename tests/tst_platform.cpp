@@ -5,6 +5,7 @@
 #include "platform/accessibility.h"
 #include "platform/number_text.h"
 #include "platform/picture_box.h"
+#include "platform/plot_axis.h"
 #include "platform/window_place.h"
 #include "test_support.h"
 
@@ -448,6 +449,68 @@ private slots:
             QCOMPARE(place.size(), size.boundedTo(room.size()));
             QCOMPARE(coverOf(place, shown), least);
             QVERIFY(!rightHasRoom || place.left() == owner.right() + 1);
+        }
+    }
+
+    // An axis writes its labels as the program writes numbers, in the
+    // fewest digits: a decade as the power of ten it is, a tick as the
+    // decimal of its step.
+    void axisLabelsReadShort_data()
+    {
+        QTest::addColumn<bool>("decade");
+        QTest::addColumn<double>("value"); // the decade's exponent, or the tick's value
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("exponent");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a tenth") << true << -1.0 << 0.0 << 0 << "0,1";
+        QTest::newRow("a small decade in exponent notation") << true << -5.0 << 0.0 << 0 << "1E-05";
+        QTest::newRow("10^23, whose power is not the nearest double")
+                << true << 23.0 << 0.0 << 0 << "1E+23";
+        QTest::newRow("10^210, likewise") << true << 210.0 << 0.0 << 0 << "1E+210";
+        QTest::newRow("three tenths added up") << false << 0.1 + 0.2 << 0.1 << -1 << "0,3";
+        QTest::newRow("seven steps of 0,2") << false << 7 * 0.2 << 0.2 << -1 << "1,4";
+        QTest::newRow("a negative tick") << false << -3 * 0.05 << 0.05 << -2 << "-0,15";
+    }
+
+    void axisLabelsReadShort()
+    {
+        QFETCH(bool, decade);
+        QFETCH(double, value);
+        QFETCH(double, step);
+        QFETCH(int, exponent);
+        QFETCH(QString, text);
+        QLocale::setDefault(kSpanish);
+        QCOMPARE(decade ? decadeText(int(value)) : tickText(value, {step, exponent}), text);
+    }
+
+    // Along a horizontal axis a label is never cut by the bounds and stands
+    // centred on its tick wherever it has room: ticks from beyond the left
+    // edge to beyond the right, labels short and long, in boxes of their own
+    // or a centring box of 120, centred or right-aligned.
+    void horizontalLabelsStayWhole()
+    {
+        const QFontMetrics metrics(QApplication::font());
+        for (const int centringBox : {0, 120}) {
+            for (const bool rightAligned : {false, true}) {
+                AxisLook look{Qt::BottomEdge, 100, 1, 4, 6, QRect(2, 0, 397, 300), centringBox};
+                if (rightAligned)
+                    look.align = Qt::AlignRight | Qt::AlignTop;
+                for (const QString &text : {QStringLiteral("0"), QStringLiteral("12345,678"),
+                                            QStringLiteral("-0,00012345678901234567")}) {
+                    const int wide = metrics.horizontalAdvance(text);
+                    for (int x = -30; x <= 430; x += 3) {
+                        const QRect box = look.labelBox({double(x), text}, metrics);
+                        const QByteArray row = (text + QStringLiteral(" at %1").arg(x)).toUtf8();
+                        // Where the text lies in its box, aligned as drawn.
+                        const double start = rightAligned ? box.right() + 1 - wide
+                                                          : box.left() + (box.width() - wide) / 2.0;
+                        QVERIFY2(start >= 2 && start + wide <= 399, row.constData());
+                        QVERIFY2(box.width() >= wide && box.top() == 106, row.constData());
+                        if (x - wide / 2 - 1 >= 2 && x + wide / 2 + 1 <= 398)
+                            QVERIFY2(std::abs(start + wide / 2.0 - x) <= 1, row.constData());
+                    }
+                }
+            }
         }
     }
 };

@@ -1,6 +1,7 @@
 #include "map/colour_key.h"
 
 #include "platform/number_text.h"
+#include "platform/plot_axis.h"
 
 #include <QImage>
 #include <QPainter>
@@ -18,11 +19,6 @@ constexpr int kSteps = int(std::size(kAnchors)) - 1;
 
 constexpr int kBarWidth = 16; // pixels
 constexpr int kTick = 3;
-
-QString decadeText(int decade)
-{
-    return numberToText(std::pow(10.0, decade));
-}
 
 } // namespace
 
@@ -85,10 +81,11 @@ void ColourKey::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect bar = barArea();
-    const int text = fontMetrics().height();
+    const QFontMetrics metrics = fontMetrics();
+    const int text = metrics.height();
+    const AxisLook beside{Qt::RightEdge, bar.right(), 1, kTick, kTick + 4, rect()};
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(0, 0, width(), text), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("E"));
+    drawAxisName(painter, beside, bar, QStringLiteral("E"), metrics);
 
     // One row of colour per device pixel, so the bar is as smooth as the screen.
     const qreal ratio = devicePixelRatioF();
@@ -102,18 +99,12 @@ void ColourKey::paintEvent(QPaintEvent *)
     painter.drawImage(QRectF(bar), scale);
     painter.drawRect(bar.adjusted(0, 0, -1, -1));
 
-    auto label = [&](int y, const QString &figure) {
-        painter.drawLine(bar.right() + 1, y, bar.right() + kTick, y);
-        const QRect box(bar.right() + kTick + 4, y - text / 2, width() - bar.right(), text);
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, figure);
-    };
     if (contenido == KeyContent::zero)
-        label(bar.bottom(), numberToText(0));
-    const int decades = high - low;
-    const int every = std::max(1, int(std::ceil(double(decades) * (text + 2) / bar.height())));
-    for (int decade = low; contenido == KeyContent::decades && decade <= high; decade += every) {
-        const double share = double(decade - low) / decades;
-        label(int(std::lround(bar.bottom() - share * (bar.height() - 1))), decadeText(decade));
+        drawAxis(painter, beside, {{double(bar.bottom()), numberToText(0)}}, metrics);
+    if (contenido == KeyContent::decades) {
+        const AxisScale scale = AxisScale::logarithmic({low, high}, bar.bottom(), bar.top());
+        const int every = labelEvery(high - low, bar.height(), text + 2);
+        drawAxis(painter, beside, scale.decadeTicks(every), metrics);
     }
 
     const QRect swatch(bar.left(), bar.bottom() + text + 6, kBarWidth, text - 2);

@@ -3,10 +3,12 @@
 #include "fit/constants.h"
 #include "map/colour_key.h"
 #include "map/map_plot.h"
+#include "numeric/decimal_rounding.h"
 #include "numeric/error_surface.h"
 #include "platform/accessibility.h"
 #include "platform/number_text.h"
 #include "platform/picture_export.h"
+#include "platform/plot_axis.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -182,8 +184,7 @@ void MapaError::describirEscala()
     switch (escala->content()) {
     case KeyContent::decades:
         text = QStringLiteral("De %1 a %2, una década por línea de nivel.")
-                       .arg(numberToText(std::pow(10.0, escala->lowDecade())),
-                            numberToText(std::pow(10.0, escala->highDecade())));
+                       .arg(decadeText(escala->lowDecade()), decadeText(escala->highDecade()));
         break;
     case KeyContent::zero:
         text = plano->everyCellHasValue() ? QStringLiteral("E = 0 en todo el mapa.")

@@ -3,7 +3,9 @@
 #include "fit/constants.h"
 #include "map/colour_key.h"
 #include "platform/controls.h"
+#include "numeric/decimal_rounding.h"
 #include "platform/number_text.h"
+#include "platform/plot_axis.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -46,34 +48,6 @@ MapFrame withinBars(MapFrame frame)
     fitSide(frame.cLow, frame.cHigh, kWhole.cLow, kWhole.cHigh);
     fitSide(frame.t0Low, frame.t0High, kWhole.t0Low, kWhole.t0High);
     return frame;
-}
-
-// Tick steps of 1, 2 or 5 times a power of ten, about every `pixels` pixels.
-struct Ticks
-{
-    double step;
-    int exponent; // of the power of ten the step is a multiple of
-};
-
-Ticks ticksFor(double span, int length, int pixels)
-{
-    const double rough = span / std::max(1.0, double(length) / pixels);
-    int exponent = int(std::floor(std::log10(rough)));
-    const double unit = std::pow(10.0, exponent);
-    double step = unit;
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * unit;
-        if (step >= rough)
-            break;
-    }
-    if (step >= 10 * unit)
-        ++exponent;
-    return {step, exponent};
-}
-
-QString tickText(double value, const Ticks &ticks)
-{
-    return numberToText(roundToDecade(value, ticks.exponent));
 }
 
 } // namespace
@@ -154,18 +128,27 @@ QSize MapPlot::minimumSizeHint() const
     return QSize(120, 120).grownBy(margenes);
 }
 
-QPointF MapPlot::position(double c, double t0) const
+// c across from the plot's left edge to its right; t0 down from the top.
+AxisScale MapPlot::cAxis() const
 {
     const QRectF area = plotArea();
-    return {area.left() + (c - marco.cLow) / (marco.cHigh - marco.cLow) * area.width(),
-            area.top() + (marco.t0High - t0) / (marco.t0High - marco.t0Low) * area.height()};
+    return AxisScale::linear(marco.cLow, marco.cHigh, area.left(), area.left() + area.width());
+}
+
+AxisScale MapPlot::t0Axis() const
+{
+    const QRectF area = plotArea();
+    return AxisScale::linear(marco.t0High, marco.t0Low, area.top(), area.top() + area.height());
+}
+
+QPointF MapPlot::position(double c, double t0) const
+{
+    return {cAxis().pixel(c), t0Axis().pixel(t0)};
 }
 
 QPointF MapPlot::pointAt(QPointF pixel) const
 {
-    const QRectF area = plotArea();
-    return {marco.cLow + (pixel.x() - area.left()) / area.width() * (marco.cHigh - marco.cLow),
-            marco.t0High - (pixel.y() - area.top()) / area.height() * (marco.t0High - marco.t0Low)};
+    return {cAxis().value(pixel.x()), t0Axis().value(pixel.y())};
 }
 
 QPointF MapPlot::rounded(QPointF point) const
@@ -440,33 +423,16 @@ void MapPlot::dibujarEjes(QPainter &painter) const
 {
     const QRect area = plotArea();
     const QFontMetrics metrics = fontMetrics();
-    const int text = metrics.height();
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(area.adjusted(-1, -1, 0, 0));
-
-    const Ticks across = ticksFor(marco.cHigh - marco.cLow, area.width(), 70);
-    for (double k = std::ceil(marco.cLow / across.step); k * across.step <= marco.cHigh; ++k) {
-        const double value = k * across.step;
-        const int x = int(std::lround(position(value, marco.t0Low).x()));
-        painter.drawLine(x, area.bottom() + 1, x, area.bottom() + kTick);
-        const QString label = tickText(value, across);
-        const int width = metrics.horizontalAdvance(label);
-        const int left = std::clamp(x - width / 2, 0, std::max(0, this->width() - width));
-        painter.drawText(QRect(left, area.bottom() + kTick + 2, width, text), Qt::AlignCenter,
-                         label);
-    }
-    const Ticks down = ticksFor(marco.t0High - marco.t0Low, area.height(), 50);
-    for (double k = std::ceil(marco.t0Low / down.step); k * down.step <= marco.t0High; ++k) {
-        const double value = k * down.step;
-        const int y = int(std::lround(position(marco.cLow, value).y()));
-        painter.drawLine(area.left() - kTick - 1, y, area.left() - 2, y);
-        painter.drawText(QRect(0, y - text / 2, area.left() - kTick - 4, text),
-                         Qt::AlignRight | Qt::AlignVCenter, tickText(value, down));
-    }
-    painter.drawText(QRect(area.left(), area.bottom() + kTick + 2 + text, area.width(), text),
-                     Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("c"));
-    painter.drawText(QRect(0, 2, area.left() - kTick - 4, text), Qt::AlignRight | Qt::AlignTop,
-                     QStringLiteral("t0"));
+    AxisLook under{Qt::BottomEdge, area.bottom(), 1, kTick, kTick + 2, rect()};
+    under.align = Qt::AlignCenter;
+    drawAxis(painter, under, cAxis().ticksEvery(70), metrics);
+    const AxisLook left{Qt::LeftEdge, area.left(), 2,
+                        kTick + 1,    kTick + 4,   rect().adjusted(0, 2, 0, 0)};
+    drawAxis(painter, left, t0Axis().ticksEvery(50), metrics);
+    drawAxisName(painter, under, area, QStringLiteral("c"), metrics);
+    drawAxisName(painter, left, area, QStringLiteral("t0"), metrics);
 }
 
 QPolygonF MapPlot::path() const

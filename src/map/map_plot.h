@@ -3,6 +3,7 @@
 #include "fit/fit_view.h"
 #include "map/colour_key.h"
 #include "numeric/error_surface.h"
+#include "platform/plot_axis.h"
 
 #include <QImage>
 #include <QLineF>
@@ -110,6 +111,8 @@ protected:
 
 private:
     void medirMargenes();
+    AxisScale cAxis() const;
+    AxisScale t0Axis() const;
     SurfaceGrid rejillaPedida() const;
     std::vector<double> claveSuperficie() const;
     void calcularSuperficie();

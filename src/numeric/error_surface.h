@@ -40,10 +40,3 @@ struct SurfaceGrid
 // cell's centre, NaN where that is NaN and −∞ where E is 0.
 std::vector<double> errorSurface(const SurfaceGrid &grid, double a, Held held,
                                  const Points &points);
-
-// x rounded to a multiple of 10^exponent, as the double nearest that decimal
-// (so that its text reads back to it); 0, infinities and NaN unchanged.
-double roundToDecade(double x, int exponent);
-
-// x rounded to `digits` significant decimal digits, likewise.
-double roundToDigits(double x, int digits);

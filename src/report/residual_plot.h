@@ -1,6 +1,7 @@
 #pragma once
 
 #include "numeric/fit_statistics.h"
+#include "platform/plot_axis.h"
 
 #include <QWidget>
 
@@ -28,7 +29,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    AxisScale tAxis() const;
+    AxisScale rAxis() const;
+
     std::vector<ResidualRow> residuals;
     double tLow{0.0}, tHigh{1.0}; // the horizontal range
-    double rMax{1.0};             // the vertical range is -rMax .. rMax
+    TickStep rMax;                // the vertical range is -rMax .. rMax
 };

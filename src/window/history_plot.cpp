@@ -4,6 +4,7 @@
 #include "platform/number_text.h"
 #include "platform/palette.h"
 #include "platform/picture_export.h"
+#include "platform/plot_axis.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -14,11 +15,6 @@
 namespace {
 
 constexpr int kTick = 3; // pixels
-
-QString decadeText(int decade)
-{
-    return numberToText(std::pow(10.0, decade));
-}
 
 } // namespace
 
@@ -36,27 +32,20 @@ HistoryPlot::HistoryPlot(QWidget *parent, const ErrorHistory &history)
 void HistoryPlot::refresh(std::optional<double> bestError)
 {
     best = bestError;
-    double low = HUGE_VAL, high = -HUGE_VAL;
-    auto include = [&](double error) {
-        if (error > 0) {
-            low = std::min(low, error);
-            high = std::max(high, error);
-        }
-    };
+    std::vector<double> errors;
+    errors.reserve(2 * history.columns().size() + 1);
     for (const ErrorHistory::Column &column : history.columns()) {
-        include(column.min);
-        include(column.max);
+        errors.push_back(column.min);
+        errors.push_back(column.max);
     }
     if (best)
-        include(*best);
-    const int newLow = low <= high ? int(std::floor(std::log10(low))) : 0;
-    const int newHigh = std::max(low <= high ? int(std::ceil(std::log10(high))) : 1, newLow + 1);
+        errors.push_back(*best);
+    const DecadeRange range = decadesHolding(errors);
     // Measuring the labels is the costly part; the range rarely changes.
-    if (labelWidth == 0 || newLow != lowDecade || newHigh != highDecade) {
-        lowDecade = newLow;
-        highDecade = newHigh;
+    if (labelWidth == 0 || range != decades) {
+        decades = range;
         labelWidth = 0;
-        for (int decade = lowDecade; decade <= highDecade; ++decade)
+        for (int decade = decades.low; decade <= decades.high; ++decade)
             labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(decadeText(decade)));
     }
     update();
@@ -71,22 +60,25 @@ QRect HistoryPlot::plotArea() const
 // The decades run from the top of the plot down to two pixels above its
 // bottom edge; an error of 0, which has no logarithm, lies on the row between,
 // just above the axis line, so that the axis does not hide it.
-double HistoryPlot::heightOf(double error) const
+AxisScale HistoryPlot::errorAxis() const
 {
     const QRect area = plotArea();
-    const double lowest = area.bottom() - 2;
+    return AxisScale::logarithmic(decades, area.bottom() - 2, area.top());
+}
+
+double HistoryPlot::heightOf(double error) const
+{
     if (!(error > 0))
-        return area.bottom() - 1;
-    const double share = (std::log10(error) - lowDecade) / (highDecade - lowDecade);
-    return lowest - share * (lowest - area.top());
+        return plotArea().bottom() - 1;
+    return errorAxis().pixel(error);
 }
 
 QPointF HistoryPlot::position(double evaluation, double error) const
 {
     const QRect area = plotArea();
-    const double count = double(history.count());
-    const double share = count > 0 ? evaluation / count : 0;
-    return {area.left() + share * (area.right() - area.left()), heightOf(error)};
+    const AxisScale across
+            = AxisScale::linear(0, double(history.count()), area.left(), area.right());
+    return {across.pixel(evaluation), heightOf(error)};
 }
 
 void HistoryPlot::paintEvent(QPaintEvent *)
@@ -119,29 +111,23 @@ void HistoryPlot::drawInto(QPainter &painter) const
 }
 
 // Decade ticks labelled as the program writes numbers, thinned out when
-// their labels would overlap; the horizontal axis from 0 to the count.
+// their labels would overlap; the horizontal axis from 0 to the count, whose
+// label ends inside the border.
 void HistoryPlot::drawAxes(QPainter &painter) const
 {
     const QRect area = plotArea();
-    const int text = fontMetrics().height();
+    const QFontMetrics metrics = fontMetrics();
     painter.setPen(qbColor(0));
     painter.drawLine(area.bottomLeft(), area.topLeft());
     painter.drawLine(area.bottomLeft(), area.bottomRight());
-    const int decades = highDecade - lowDecade;
-    const int every = std::max(1, int(std::ceil(double(decades) * (text + 2) / area.height())));
-    for (int decade = lowDecade; decade <= highDecade; decade += every) {
-        const int y = int(std::lround(heightOf(std::pow(10.0, decade))));
-        painter.drawLine(area.left() - kTick, y, area.left(), y);
-        const QRect label(0, y - text / 2, area.left() - kTick - 2, text);
-        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, decadeText(decade));
-    }
-    const QRect under(area.left() - 40, area.bottom() + 3, 80, text);
-    painter.drawText(under, Qt::AlignHCenter | Qt::AlignTop, numberToText(0));
-    const QString count = numberToText(double(history.count()));
-    const int width = fontMetrics().horizontalAdvance(count);
-    const int right = std::min(area.right() + width / 2, rect().right() - 2);
-    painter.drawText(QRect(right - width, area.bottom() + 3, width, text),
-                     Qt::AlignRight | Qt::AlignTop, count);
+    const int every = labelEvery(decades.high - decades.low, area.height(), metrics.height() + 2);
+    const AxisLook left{Qt::LeftEdge, area.left(), 0, kTick, kTick + 2, rect()};
+    drawAxis(painter, left, errorAxis().decadeTicks(every), metrics);
+    AxisLook under{Qt::BottomEdge, area.bottom(), 0, -1, 3, rect().adjusted(0, 0, -3, 0), 80};
+    drawAxis(painter, under, {{double(area.left()), numberToText(0)}}, metrics);
+    under.align = Qt::AlignRight | Qt::AlignTop;
+    drawAxis(painter, under, {{double(area.right()), numberToText(double(history.count()))}},
+             metrics);
 }
 
 // One line through every column, from its first error to its last and on to

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "numeric/error_history.h"
+#include "platform/plot_axis.h"
 
 #include <QWidget>
 
@@ -37,14 +38,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    AxisScale errorAxis() const;
     double heightOf(double error) const;
     void drawAxes(QPainter &painter) const;
     void drawHistory(QPainter &painter) const;
 
     const ErrorHistory &history;
     std::optional<double> best;
-    // The vertical axis runs over whole decades, 10^lowDecade to 10^highDecade.
-    int lowDecade{0};
-    int highDecade{1};
+    DecadeRange decades; // of the vertical axis
     int labelWidth{0};
 };

@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "numeric/decimal_rounding.h"
 #include "numeric/error_surface.h"
 #include "platform/number_text.h"
 
