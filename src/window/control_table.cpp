@@ -142,7 +142,8 @@ std::vector<ControlRow> controlTable()
              .place = {600, 240, 4800, 4000},
              .tab = 0,
              .spokenName = u"Gráfica de la curva y los puntos"_s,
-             .description = u"La curva en rojo y los puntos en azul; t de −5 a 15, f(t) de 0 a 10."_s,
+             .description
+             = u"La curva en rojo y los puntos en azul; t de −5 a 15, f(t) de 0 a 10."_s,
              .block = {Chart1, 4},
              .handler = &Form1::graf_Click,
              .offer = {u"grafica"_s, &Form1::imagenGrafica}},
@@ -513,7 +514,8 @@ std::vector<ControlRow> controlTable()
              .place = {5520, 9720, 2415, 375},
              .tab = 80,
              .spokenName = u"Mapa del error"_s,
-             .description = u"Abre el mapa del error sobre c y t0, con el recorrido del descenso."_s,
+             .description
+             = u"Abre el mapa del error sobre c y t0, con el recorrido del descenso."_s,
              .block = {Chart1, 32},
              .handler = &Form1::verMapa_Click},
             {.control = button(&Form1::verInforme),

@@ -33,10 +33,9 @@ struct LineIn
 };
 
 // What a control is, by the member that holds it.
-using ControlMember
-        = std::variant<Member<QLabel>, Member<Readout>, Member<QPushButton>, Member<TextBox>,
-                       Member<CheckBox>, Member<HScrollBar>, Member<PictureBox>,
-                       Member<HistoryPlot>, LineIn, GridCell>;
+using ControlMember = std::variant<Member<QLabel>, Member<Readout>, Member<QPushButton>,
+                                   Member<TextBox>, Member<CheckBox>, Member<HScrollBar>,
+                                   Member<PictureBox>, Member<HistoryPlot>, LineIn, GridCell>;
 
 // The view groups, walked in each group's own order by start-up, the view
 // switch and the recovery.
@@ -71,16 +70,18 @@ struct PictureOffer
 
 struct ControlRow
 {
-    ControlMember control{}; // the member it fills, and so its kind
-    QString name{};          // its layout name, the objectName it is found by
-    QString text{};          // caption, or the text a box starts with
-    QRect place{};           // left, top, width and height in twips (a line: none)
-    int tab{-1};             // tab index; -1: none
-    double points{0};        // a font of its own: "MS Sans Serif", regular, this size
-    Qt::Alignment alignment{};// a label's; none: its kind's
+    ControlMember control{};   // the member it fills, and so its kind
+    QString name{};            // its layout name, the objectName it is found by
+    QString text{};            // caption, or the text a box starts with
+    QRect place{};             // left, top, width and height in twips (a line: none)
+    int tab{-1};               // tab index; -1: none
+    double points{0};          // a font of its own: "MS Sans Serif", regular, this size
+    Qt::Alignment alignment{}; // a label's; none: its kind's
     QString toolTip{};
-    QString image{};// a picture box's picture among the resources, by its name
-    BarMapping bar{};// a scroll bar's range
+    QString image{};  // a picture box's picture among the resources, by its name
+    BarMapping bar{}; // a scroll bar's range
+    // Raised above the controls made after it: a scroll bar overlaps the top of
+    // its text box and stays visible above it.
     bool onTop{false};
     // What a screen reader says: the name, and where the name alone does not
     // tell what the control does, a description. A readout has no description;
@@ -89,13 +90,14 @@ struct ControlRow
     QString description{};
     BlockPlace block{};
 
-    // Events and their handlers: Click of a button, a check box (after the
-    // box's own stateChanged, which keeps its Value) or a picture box; Change
-    // of a scroll bar.
+    // Events and their handlers, each reached through Form1::despachar.
+    // `handler`: Click of a button, a check box (after the box's own
+    // stateChanged, which keeps its Value) or a picture box; Change of a
+    // scroll bar.
     void (Form1::*handler)(){};
     void (Form1::*onKeyPress)(int16_t &keyAscii){};
     void (Form1::*onLostFocus)(){};
-    // A grid cell's, with the row.
+    // A grid cell's, with its row: the key, and rows in and out as text.
     void (Form1::*onCellKeyPress)(int row, int16_t &keyAscii){};
     void (Form1::*onPaste)(int row, TextBox *cell){};
     void (Form1::*onCopy)(){};

@@ -41,8 +41,8 @@ template <typename Control>
 Control *place(Control *control, const ControlRow &row)
 {
     control->setObjectName(row.name);
-    control->setGeometry(twipRect(row.place.x(), row.place.y(), row.place.width(),
-                                  row.place.height()));
+    control->setGeometry(
+            twipRect(row.place.x(), row.place.y(), row.place.width(), row.place.height()));
     return control;
 }
 
@@ -135,7 +135,7 @@ QWidget *make(Form1 &form, const ControlRow &row, const LineIn &line)
 }
 
 // What a screen reader says for the control, where the row says more than its caption.
-void name(QWidget *control, const ControlRow &row)
+void nameAloud(QWidget *control, const ControlRow &row)
 {
     if (auto *figure = dynamic_cast<Readout *>(control)) {
         if (!row.spokenName.isEmpty())
@@ -209,7 +209,7 @@ void Form1::crearControles(const std::vector<ControlRow> &filas)
     }
 
     for (size_t k = 0; k < filas.size(); ++k)
-        name(controles[k], filas[k]);
+        nameAloud(controles[k], filas[k]);
 
     chartBlock1 = inOrder(block1);
     chartBlock2 = inOrder(block2);
@@ -234,9 +234,8 @@ void Form1::conectarEventos(const std::vector<ControlRow> &filas)
             else if (auto *barra = dynamic_cast<HScrollBar *>(control))
                 barra->onChange = enviar(fila.handler);
         }
-        if (fila.viewsFollow)
-            connect(static_cast<QCheckBox *>(control), &QCheckBox::stateChanged, this,
-                    &Form1::estadoCambiado);
+        if (auto *casilla = qobject_cast<QCheckBox *>(control); casilla && fila.viewsFollow)
+            connect(casilla, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
 
         if (auto *caja = dynamic_cast<TextBox *>(control)) {
             if (const auto manejador = fila.onKeyPress)

@@ -260,8 +260,7 @@ void Form1::crearDeshacer()
     accionRehacer->setEnabled(false);
     connect(accionDeshacer, &QAction::triggered, this,
             [this] { despachar([this] { deshacer(); }); });
-    connect(accionRehacer, &QAction::triggered, this,
-            [this] { despachar([this] { rehacer(); }); });
+    connect(accionRehacer, &QAction::triggered, this, [this] { despachar([this] { rehacer(); }); });
     // The controls that offer the two keys, and the boxes that Esc leaves,
     // are marked in the table of controls (undoKeys, leavesOnEscape).
 }
