@@ -1,10 +1,11 @@
 #pragma once
 
 // The one window of the program. An event reaches one of the handlers below
-// (named control_Event) through despachar; the handler returns at once while `ocupado` is set,
-// otherwise sets it, changes the state and the controls, and redraws the chart
-// with pintar or pinter, which clear `ocupado` as their last step and emit
-// estadoCambiado, on which the views that only show the fit read it again.
+// (named control_Event) through despachar; the handler returns at once while
+// `ocupado` is set, otherwise sets it, changes the state and the controls, and
+// redraws the chart with pintar or pinter, which clear `ocupado` as their last
+// step and emit estadoCambiado, on which the views that only show the fit read
+// it again.
 // Writing a scroll bar's Value from the program raises its Change inside the
 // write; the busy flag turns that nested Change into a no-op. A numeric fault
 // is thrown as a Fault and unwinds to the handler, whose fault path runs
