@@ -1,10 +1,11 @@
 #pragma once
 
 // The one window of the program. An event reaches one of the handlers below
-// (named control_Event); the handler returns at once while `ocupado` is set,
-// otherwise sets it, changes the state and the controls, and redraws the chart
-// with pintar or pinter, which clear `ocupado` as their last step and emit
-// estadoCambiado, on which the views that only show the fit read it again.
+// (named control_Event) through despachar; the handler returns at once while
+// `ocupado` is set, otherwise sets it, changes the state and the controls, and
+// redraws the chart with pintar or pinter, which clear `ocupado` as their last
+// step and emit estadoCambiado, on which the views that only show the fit read
+// it again.
 // Writing a scroll bar's Value from the program raises its Change inside the
 // write; the busy flag turns that nested Change into a no-op. A numeric fault
 // is thrown as a Fault and unwinds to the handler, whose fault path runs
@@ -37,8 +38,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
+struct ControlRow;
 class InformeAjuste;
 struct PastedTable;
 class MapaError;
@@ -133,10 +136,12 @@ public:
     QPushButton *verInforme{};  // "Informe del ajuste…": opens the fit report or raises it
     InformeAjuste *informe{};   // the fit report, a window of its own made on first use
 
-    // The chart view's controls in the order the program shows and hides them;
-    // the panel's 15 close the first block, which the recovery shows too.
-    std::array<QWidget *, 19 + 15> chartBlock1;
-    std::array<QWidget *, 14> chartBlock2;
+    // The view groups, each in the order the program shows and hides it; the
+    // panel closes the first block, which the recovery shows too. Made from
+    // the table of controls (window/control_table.cpp).
+    std::vector<QWidget *> chartBlock1;
+    std::vector<QWidget *> chartBlock2;
+    std::vector<QWidget *> gridHeadings; // Label11, Label12
 
     // ---- Undo and redo of the chart view's actions
     QAction *accionDeshacer{}; // "Deshacer <acción>": Ctrl+Z
@@ -237,6 +242,8 @@ public:
     void reiniciarHistorial();
     void actualizarPanel() noexcept;
     void verInforme_Click();
+    // The error history as a picture that stands alone.
+    Picture imagenHistorial() const;
 
     // ---- Undo and redo
     void Check1_Click();
@@ -260,9 +267,14 @@ private:
     const ErrorHistory &history() const override { return historia; }
     const BestFit &best() const override;
 
-    void crearControles();
-    void conectarEventos();
+    // The window made from its table of controls: the controls with their
+    // places, tab stops, names and view blocks, then each control's events.
+    void crearControles(const std::vector<ControlRow> &filas);
+    void conectarEventos(const std::vector<ControlRow> &filas);
     void crearDeshacer();
+    // Runs an event's handler; every event of a control, of the undo keys and
+    // of the map comes through here.
+    void despachar(const std::function<void()> &manejador) noexcept;
 
     // One member of the parameter family: its field, controls, bar mapping and
     // name ("a", "c", "t0").

@@ -27,7 +27,7 @@ void Form1::verMapa_Click()
         mapa = new MapaError(vista(), this);
         connect(this, &Form1::estadoCambiado, mapa, &MapaError::actualizar);
         connect(mapa, &MapaError::puntoElegido, this, [this](double cMapa, double t0Mapa) {
-            raiseEvent([=, this] { mapa_Click(cMapa, t0Mapa); });
+            despachar([=, this] { mapa_Click(cMapa, t0Mapa); });
         });
         // Ctrl+Z and the redo keys act on the fit from the map's window too.
         mapa->addActions({accionDeshacer, accionRehacer});
@@ -94,4 +94,9 @@ void Form1::verInforme_Click()
     informe->show();
     informe->raise();
     informe->activateWindow();
+}
+
+Picture Form1::imagenHistorial() const
+{
+    return Picture{historial->size(), [this](QPainter &painter) { historial->drawInto(painter); }};
 }

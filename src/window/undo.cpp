@@ -259,17 +259,8 @@ void Form1::crearDeshacer()
     accionDeshacer->setEnabled(false);
     accionRehacer->setEnabled(false);
     connect(accionDeshacer, &QAction::triggered, this,
-            [this] { raiseEvent([this] { deshacer(); }); });
-    connect(accionRehacer, &QAction::triggered, this,
-            [this] { raiseEvent([this] { rehacer(); }); });
-
-    // The keys act in the window (the default context of an action's
-    // shortcut) while one of these controls is visible, that is in the chart
-    // view only; a box being edited keeps them for its own text.
-    for (QWidget *control :
-         std::initializer_list<QWidget *>{Check1, Picture1, LSCR, Lval, Check2, Picture2, CSCR,
-                                          Cval, Check3, Picture3, TSCR, Tval, paso, paso3, paso4})
-        offerActions(control, {accionDeshacer, accionRehacer});
-    for (TextBox *caja : {Lval, Cval, Tval, Text1})
-        caja->leavesOnEscape = true;
+            [this] { despachar([this] { deshacer(); }); });
+    connect(accionRehacer, &QAction::triggered, this, [this] { despachar([this] { rehacer(); }); });
+    // The controls that offer the two keys, and the boxes that Esc leaves,
+    // are marked in the table of controls (undoKeys, leavesOnEscape).
 }

@@ -13,8 +13,8 @@ void Form1::showView(bool grafica)
     Command5->setText(grafica ? QStringLiteral("Tabla") : QStringLiteral("Gráfica"));
     showChartBlock1(grafica);
     showGrid(!grafica);
-    Label11->setVisible(!grafica);
-    Label12->setVisible(!grafica);
+    for (QWidget *heading : gridHeadings)
+        heading->setVisible(!grafica);
     showChartBlock2(grafica);
 }
 
