@@ -129,8 +129,8 @@ QString savePicture(const Picture &picture, const QString &fileName, PictureType
     return writeWholeFile(fileName, bytes, replace);
 }
 
-std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title,
-                                         const QString &name, const QList<SaveType> &types)
+std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title, const QString &name,
+                                         const QList<SaveType> &types)
 {
     QStringList filters;
     for (const SaveType &type : types)
@@ -158,7 +158,8 @@ std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title,
         return std::nullopt;
     // The dialog has asked about a name that was taken, and only then.
     const QString fileName = chosen.first();
-    return SaveChoice{fileName, int(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))),
+    return SaveChoice{fileName,
+                      int(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))),
                       QFileInfo::exists(fileName) ? Replace::Allowed : Replace::Never};
 }
 

@@ -72,8 +72,8 @@ struct SaveType
 // first type's extension; the extension follows the type chosen, a name typed
 // without one gets it, and the dialog asks before replacing the name it then
 // holds. Nothing when the user cancels.
-std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title,
-                                         const QString &name, const QList<SaveType> &types);
+std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title, const QString &name,
+                                         const QList<SaveType> &types);
 
 // "Copiar imagen" and "Guardar imagen…" in a control's context menu. The
 // picture is asked for when an entry is chosen; the copy takes the control's
@@ -83,8 +83,7 @@ std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title,
 // why when the save fails.
 void offerPicture(QWidget *control, const QString &name, std::function<Picture()> picture);
 
-// When set, chooseSaveName ("Guardar imagen…" and every other save) hands its file dialog, set up, to this hook
-// instead of opening it: the hook plays the user (types, chooses a type,
-// answers the dialog's questions) and the save goes on if it leaves the
-// dialog accepted.
+// When set, chooseSaveName ("Guardar imagen…" and every other save) hands its file dialog, set up,
+// to this hook instead of opening it: the hook plays the user (types, chooses a type, answers the
+// dialog's questions) and the save goes on if it leaves the dialog accepted.
 extern std::function<void(QFileDialog &dialog)> saveDialogHook;

@@ -53,7 +53,7 @@ FitPlot::FitPlot(QWidget *parent) : QWidget(parent)
 QSize FitPlot::sizeHint() const
 {
     const QFontMetrics metrics = fontMetrics();
-    return {metrics.horizontalAdvance(QLatin1Char('0')) * 62, metrics.height() * 22};
+    return {metrics.horizontalAdvance(QLatin1Char('0')) * 88, metrics.height() * 24};
 }
 
 QSize FitPlot::minimumSizeHint() const
@@ -84,9 +84,10 @@ void FitPlot::setFigure(const FitFigure &figure)
     }
 
     // A curve counts for the framing only within the points' framed range
-    // widened by its own height on either side.
+    // widened on either side by its own height or the largest |y|, whichever
+    // is more.
     const ValueRange around = framedRange(yLeast, yMost);
-    const double reach = around.high - around.low;
+    const double reach = std::max({around.high - around.low, std::fabs(yLeast), std::fabs(yMost)});
     auto frame = [&](double v) {
         if (!std::isfinite(v))
             return;
@@ -171,32 +172,25 @@ QSize FitPlot::boxSize(const QStringList &lines, int swatch) const
     int widest = 0;
     for (const QString &line : lines)
         widest = std::max(widest, metrics.horizontalAdvance(line));
-    return {widest + swatch + 2 * kBoxPadding + 2, int(lines.size()) * metrics.height()
-                    + 2 * kBoxPadding + 2};
+    return {widest + swatch + 2 * kBoxPadding + 2,
+            int(lines.size()) * metrics.height() + 2 * kBoxPadding + 2};
 }
 
 // How much of the figure a box would hide: each point weighs as much as a
-// run of twenty curve samples.
-int FitPlot::crowding(const QRect &box, const AxisScale &across, const AxisScale &up) const
+// run of twenty curve samples. The figure is given in pixels, `marks` the
+// points and then, per sample, its x, its four curves and its band's ends.
+int FitPlot::crowding(const QRect &box, const std::vector<QPointF> &points,
+                      const std::vector<std::array<double, 7>> &marks)
 {
     int count = 0;
-    for (size_t k = 0; k < shown.t.size(); ++k)
-        count += 20 * box.contains(QPointF(across.pixel(shown.t[k]), up.pixel(shown.y[k])).toPoint());
-    for (const Sample &s : samples) {
-        const double x = across.pixel(s.t);
-        if (x < box.left() || x > box.right())
+    for (const QPointF &at : points)
+        count += 20 * box.contains(at.toPoint());
+    for (const std::array<double, 7> &m : marks) {
+        if (m[0] < box.left() || m[0] > box.right())
             continue;
-        for (const double v : {s.current, s.best, s.predictionLower, s.predictionUpper}) {
-            if (!std::isfinite(v))
-                continue;
-            const double y = up.pixel(v);
-            count += y >= box.top() && y <= box.bottom();
-        }
-        if (std::isfinite(s.confidenceLower)) {
-            const double low = up.pixel(s.confidenceLower);
-            const double high = up.pixel(s.confidenceUpper);
-            count += high <= box.bottom() && low >= box.top();
-        }
+        for (size_t k = 1; k < 5; ++k) // NaN compares false: a curve that is not there
+            count += m[k] >= box.top() && m[k] <= box.bottom();
+        count += m[6] <= box.bottom() && m[5] >= box.top();
     }
     return count;
 }
@@ -206,8 +200,8 @@ int FitPlot::crowding(const QRect &box, const AxisScale &across, const AxisScale
 // legend, else under the legend.
 void FitPlot::placeBoxes(QRect &legend, QRect &label) const
 {
-    const QRect area = plotArea().adjusted(kCornerInset, kCornerInset, -kCornerInset,
-                                           -kCornerInset);
+    const QRect area
+            = plotArea().adjusted(kCornerInset, kCornerInset, -kCornerInset, -kCornerInset);
     auto corner = [&area](QSize size, int which) {
         QRect box(QPoint(), size);
         switch (which) {
@@ -227,14 +221,23 @@ void FitPlot::placeBoxes(QRect &legend, QRect &label) const
         return box;
     };
     const AxisScale across = tAxis(), up = yAxis();
-    auto emptiest = [&, this](QSize size, const QRect &apart) {
+    std::vector<QPointF> points;
+    for (size_t k = 0; k < shown.t.size(); ++k)
+        points.emplace_back(across.pixel(shown.t[k]), up.pixel(shown.y[k]));
+    std::vector<std::array<double, 7>> marks;
+    marks.reserve(samples.size());
+    for (const Sample &s : samples)
+        marks.push_back({across.pixel(s.t), up.pixel(s.current), up.pixel(s.best),
+                         up.pixel(s.predictionLower), up.pixel(s.predictionUpper),
+                         up.pixel(s.confidenceLower), up.pixel(s.confidenceUpper)});
+    auto emptiest = [&](QSize size, const QRect &apart) {
         QRect chosen;
         int least = std::numeric_limits<int>::max();
         for (int which = 0; which < 4; ++which) {
             const QRect box = corner(size, which);
             if (!apart.isNull() && box.adjusted(-4, -4, 4, 4).intersects(apart))
                 continue;
-            const int count = crowding(box, across, up);
+            const int count = crowding(box, points, marks);
             if (count < least) {
                 least = count;
                 chosen = box;
@@ -395,12 +398,12 @@ void FitPlot::drawCurves(QPainter &painter, double ratio) const
             if (polyline.size() > 1)
                 painter.drawPolyline(polyline);
     };
-    const QPen thin(kPredictionLine, line, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
+    const QPen thin(kPredictionLine, line, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin);
     stroke(&Sample::predictionLower, thin);
     stroke(&Sample::predictionUpper, thin);
-    stroke(&Sample::current, QPen(qbColor(Rojo), 2 * line, Qt::SolidLine, Qt::FlatCap,
-                                  Qt::RoundJoin));
-    stroke(&Sample::best, QPen(qbColor(0), 2 * line, Qt::DashLine, Qt::FlatCap, Qt::RoundJoin));
+    stroke(&Sample::current,
+           QPen(qbColor(Rojo), 2 * line, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+    stroke(&Sample::best, QPen(qbColor(0), 2 * line, Qt::DashLine, Qt::FlatCap, Qt::BevelJoin));
     painter.setRenderHint(QPainter::Antialiasing, false);
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 // What the figure of the fit shows: the points in use, the current fit's
@@ -22,9 +23,10 @@ struct FitFigure
 // squares), the current fit (red), the best fit (dashed black) with its 95 %
 // confidence band shaded and its 95 % prediction band in thin grey lines, a
 // legend, and a label with the best fit's results. The axes are framed to the
-// points and the curves; a curve's excursion counts for the framing only up to
-// the points' own framed range beyond either side of it, so a runaway current
-// fit cannot squash the points into a line (beyond, it leaves the plot).
+// points and the curves; a curve counts for the framing only as far as the
+// points' own framed height, or their largest |y| if more, beyond either side
+// of their range, so a runaway current fit cannot squash the points into a
+// line (beyond, it leaves the plot).
 // Lines, squares and the frame are laid on whole device pixels and the curves
 // drawn at the device's resolution, so it stays sharp at any device pixel
 // ratio and draws as vectors into an SVG or a PDF.
@@ -69,8 +71,7 @@ private:
     // where there is none.
     struct Sample
     {
-        double t, current, best, confidenceLower, confidenceUpper, predictionLower,
-                predictionUpper;
+        double t, current, best, confidenceLower, confidenceUpper, predictionLower, predictionUpper;
     };
 
     AxisScale tAxis() const;
@@ -78,7 +79,8 @@ private:
     QStringList legendLines() const;
     QSize boxSize(const QStringList &lines, int swatch) const;
     void placeBoxes(QRect &legend, QRect &label) const;
-    int crowding(const QRect &box, const AxisScale &across, const AxisScale &up) const;
+    static int crowding(const QRect &box, const std::vector<QPointF> &points,
+                        const std::vector<std::array<double, 7>> &marks);
     void drawCurves(QPainter &painter, double ratio) const;
     void drawBox(QPainter &painter, const QRect &box, const QStringList &lines, bool legend) const;
 

@@ -203,10 +203,9 @@ void InformeAjuste::crearColumna(Columna &columna, const QString &titulo, QGridL
     int row = 1;
     for (int j = 0; j < kFilas; ++j)
         for (int k = 0; k < kRowCells; ++k) {
-            const QString name = k == 0 ? rowName(j)
-                    : k == kRowCells - 1
-                    ? QStringLiteral("resultado de ") + rowName(j)
-                    : rowName(j) + QStringLiteral(", ") + kParameterRows[k];
+            const QString name = k == 0  ? rowName(j)
+                    : k == kRowCells - 1 ? QStringLiteral("resultado de ") + rowName(j)
+                                         : rowName(j) + QStringLiteral(", ") + kParameterRows[k];
             Readout *r = cell(name + QStringLiteral(", ") + columnName, width);
             columna.filas[size_t(j)][size_t(k)] = r;
             grid->addWidget(r, row++, col);
@@ -434,14 +433,15 @@ QByteArray InformeAjuste::documentoPdf() const
 
 void InformeAjuste::guardarPdf()
 {
-    const std::optional<SaveChoice> choice
-            = chooseSaveName(this, QStringLiteral("Guardar PDF"), QStringLiteral("informe-del-ajuste"),
-                             {{QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral("pdf")}});
+    const std::optional<SaveChoice> choice = chooseSaveName(
+            this, QStringLiteral("Guardar PDF"), QStringLiteral("informe-del-ajuste"),
+            {{QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral("pdf")}});
     if (!choice)
         return;
     const QByteArray bytes = documentoPdf();
-    const QString reason = bytes.isEmpty() ? QStringLiteral("no se pudo escribir el documento")
-                                           : writeWholeFile(choice->fileName, bytes, choice->replace);
+    const QString reason = bytes.isEmpty()
+            ? QStringLiteral("no se pudo escribir el documento")
+            : writeWholeFile(choice->fileName, bytes, choice->replace);
     if (!reason.isEmpty())
         msgBox(this, QStringLiteral("No se pudo guardar el PDF: ") + reason);
 }

@@ -75,7 +75,7 @@ private:
     {
         // value, error, lower, upper, result
         std::array<std::array<Readout *, kRowCells>, kFilas> filas{};
-        std::array<Readout *, 6> resumen{};                   // n, p, n − p, E, s, R²
+        std::array<Readout *, 6> resumen{}; // n, p, n − p, E, s, R²
         std::array<std::array<Readout *, 3>, 3> correlacion{};
         std::array<QLabel *, 6> rotulosCorrelacion{}; // three row, then three column headings
     };

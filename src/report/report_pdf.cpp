@@ -28,6 +28,7 @@ struct Table
 {
     QList<QStringList> rows;
     QList<int> boldRows;
+    bool namesFirst{true}; // the first column holds names, aligned left; else numbers
 };
 
 // The width of each column's widest cell in the face given; a title or a
@@ -69,8 +70,8 @@ QFont tableFont(const QFont &base, const Table &table, int width, QPaintDevice *
     return font;
 }
 
-// Draws the table from `top`, the first column aligned left and the others
-// right, and gives the height it took.
+// Draws the table from `top`, numbers aligned right and names left, and gives
+// the height it took.
 int drawTable(QPainter &painter, const Table &table, int top, int width)
 {
     const QFont font = tableFont(painter.font(), table, width, painter.device());
@@ -90,7 +91,8 @@ int drawTable(QPainter &painter, const Table &table, int top, int width)
         } else {
             int x = 0;
             for (qsizetype c = 0; c < cells.size(); ++c) {
-                const Qt::Alignment align = c == 0 ? Qt::AlignLeft : Qt::AlignRight;
+                const Qt::Alignment align
+                        = c == 0 && table.namesFirst ? Qt::AlignLeft : Qt::AlignRight;
                 painter.drawText(QRect(x, y, widths.at(c), line), align | Qt::AlignVCenter,
                                  cells.at(c));
                 x += widths.at(c) + kColumnGap;
@@ -108,6 +110,7 @@ Table pointTable(const FitFigure &figure)
     const int rows = std::max(1, (n + 3) / 4);
     const int pairs = std::max(1, (n + rows - 1) / rows);
     Table table;
+    table.namesFirst = false;
     QStringList heading;
     for (int p = 0; p < pairs; ++p)
         heading << QStringLiteral("t") << QStringLiteral("y");
@@ -169,8 +172,7 @@ QByteArray reportPdf(const ReportDocument &document)
 
         auto sectionTitle = [&](const QString &text) {
             painter.setFont(heading);
-            painter.drawText(QRect(0, y, width, bodyLine), Qt::AlignLeft | Qt::AlignVCenter,
-                             text);
+            painter.drawText(QRect(0, y, width, bodyLine), Qt::AlignLeft | Qt::AlignVCenter, text);
             y += bodyLine + 2;
             painter.setFont(body);
         };

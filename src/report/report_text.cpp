@@ -108,8 +108,8 @@ QStringList fitLabel(const FitStatistics &best)
     for (int j = 0; j < 3; ++j) {
         const QStringList cells = parameterCells(best, j);
         const QString shown = isHeld(best.held, j) ? cells.at(0) + QStringLiteral(" (fijo)")
-                : cells.at(4) != kNoFigure          ? cells.at(4)
-                                                    : cells.at(0);
+                : cells.at(4) != kNoFigure         ? cells.at(4)
+                                                   : cells.at(0);
         lines << kParameterNames[j] + QStringLiteral(" = ") + shown;
     }
     // Read for how close it is to 1, as the correlations are read for their size.
@@ -139,11 +139,10 @@ QString noBandsText(const FitStatistics &best)
 
 QList<QStringList> figureDataLines(const FitStatistics &best, const Points &points)
 {
-    QList<QStringList> lines{{QStringLiteral("t"), QStringLiteral("f(t)"),
-                              QStringLiteral("confianza inferior 95 %"),
-                              QStringLiteral("confianza superior 95 %"),
-                              QStringLiteral("predicción inferior 95 %"),
-                              QStringLiteral("predicción superior 95 %")}};
+    QList<QStringList> lines{
+            {QStringLiteral("t"), QStringLiteral("f(t)"), QStringLiteral("confianza inferior 95 %"),
+             QStringLiteral("confianza superior 95 %"), QStringLiteral("predicción inferior 95 %"),
+             QStringLiteral("predicción superior 95 %")}};
     const Parameters &p = best.p;
     for (int k = 0; k < points.n; ++k) {
         const double t = points.t[size_t(k)];
