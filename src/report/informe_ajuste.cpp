@@ -388,13 +388,13 @@ void InformeAjuste::mostrarFigura(const Points &points)
                     actual.p,
                     mejor};
     figura->setFigure(shown);
-    QStringList description{QStringLiteral(
-            "Los puntos, el ajuste actual y el mejor ajuste frente a t, con las bandas de "
-            "confianza y de predicción del 95 % del mejor ajuste.")};
-    description << figura->label();
+    QStringList heard = figura->label();
     if (!figura->noBands().isEmpty())
-        description << figura->noBands();
-    figura->setAccessibleDescription(description.join(QStringLiteral("; ")) + QLatin1Char('.'));
+        heard << figura->noBands();
+    figura->setAccessibleDescription(
+            QStringLiteral("Los puntos, el ajuste actual y el mejor ajuste frente a t, con las "
+                           "bandas de confianza y de predicción del 95 % del mejor ajuste. ")
+            + heard.join(QStringLiteral("; ")) + QLatin1Char('.'));
 }
 
 QList<QStringList> InformeAjuste::lineas() const
