@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "numeric/best_fit.h"
 #include "platform/accessibility.h"
 #include "platform/picture_export.h"
 #include "report/fit_plot.h"
@@ -648,6 +649,82 @@ private slots:
         }
         QCOMPARE(black, int(ratio));
         QVERIFY(std::abs(first - area.left() * ratio) <= 1);
+    }
+
+    // The figure frames the points and a curve near them, but a runaway
+    // current fit leaves the plot rather than squash the points; the legend
+    // and the label keep clear of the points and of each other.
+    void figureFramesThePoints_data()
+    {
+        QTest::addColumn<QList<double>>("t");
+        QTest::addColumn<QList<double>>("y");
+        QTest::addColumn<double>("a"); // of the current fit, with c = 1 and t0 = 0
+        QTest::addColumn<double>("least");
+        QTest::addColumn<double>("most"); // the frame lies within these ends and holds the points
+        QTest::newRow("a current fit a little above the points is framed whole")
+                << QList<double>{0, 1} << QList<double>{2.5, 2} << 5.0 << 1.0 << 4.0;
+        QTest::newRow("a current fit a million high leaves the plot")
+                << QList<double>{0, 1, 2} << QList<double>{1, 2, 3} << 1e6 << -10.0 << 10.0;
+        QTest::newRow("a current fit a million deep leaves the plot")
+                << QList<double>{0, 1, 2} << QList<double>{1, 2, 3} << -1e6 << -10.0 << 10.0;
+        QTest::newRow("Rat42 with the current fit at the start values")
+                << QList<double>{9, 14, 21, 28, 42, 57, 63, 70, 79}
+                << QList<double>{8.93, 10.8, 18.59, 22.33, 39.35, 56.11, 61.73, 64.62, 67.08} << 5.0
+                << -80.0 << 160.0;
+    }
+
+    void figureFramesThePoints()
+    {
+        QFETCH(QList<double>, t);
+        QFETCH(QList<double>, y);
+        QFETCH(double, a);
+        QFETCH(double, least);
+        QFETCH(double, most);
+        const std::vector<double> ts(t.begin(), t.end()), ys(y.begin(), y.end());
+        const Points points{ts, ys, int(ts.size())};
+        FitPlot plot(nullptr);
+        plot.resize(600, 400);
+        plot.setFigure(
+                {ts, ys, {a, 1, 0}, bestFitStatistics(bestFit({5, 1, 0}, {}, points), {}, points)});
+        const ValueRange frame = plot.yRange();
+        QVERIFY2(frame.low >= least && frame.high <= most,
+                 qPrintable(QStringLiteral("%1 .. %2").arg(frame.low).arg(frame.high)));
+        if (a == 5 && t.size() == 2)
+            QVERIFY(frame.high >= 5 / (1 + std::exp(-1.0)));
+        const QRect legend = plot.legendBox(), label = plot.labelBox();
+        QVERIFY(!legend.isNull() && plot.plotArea().contains(legend));
+        QVERIFY(label.isNull() || !label.intersects(legend));
+        for (int k = 0; k < t.size(); ++k) {
+            QVERIFY(frame.low < y.at(k) && y.at(k) < frame.high);
+            const QPoint at = plot.position(t.at(k), y.at(k)).toPoint();
+            QVERIFY2(!legend.contains(at) && !label.contains(at), qPrintable(QString::number(k)));
+        }
+    }
+
+    // The figure's menu offers its picture and its data, as the other plots do.
+    void figureMenuCopiesItsPicture()
+    {
+        auto form = chartView(kRat42T, kRat42Y);
+        InformeAjuste *report = openReport(*form);
+        FitPlot *plot = report->graficaAjuste();
+        QStringList entries;
+        for (QAction *action : plot->actions())
+            entries << action->text();
+        QCOMPARE(entries,
+                 (QStringList{"Copiar imagen", "Guardar imagen…", "Copiar datos de la figura"}));
+        plot->actions().first()->trigger();
+        const QImage copied = QApplication::clipboard()->image();
+        QCOMPARE(copied.size(), plot->size() * plot->devicePixelRatioF());
+        // The dashed curve of the best fit crosses the middle of the plot in
+        // black: within a dash's length of where the certified curve lies.
+        const QPoint middle
+                = plot->position(40, kRat42B1 / (1 + std::exp(kRat42B2 - kRat42B3 * 40))).toPoint();
+        int black = 0;
+        for (int dx = -6; dx <= 6; ++dx)
+            for (int dy = -6; dy <= 6; ++dy)
+                black += qRed(copied.pixel(middle + QPoint(dx, dy))) < 64
+                        && qBlue(copied.pixel(middle + QPoint(dx, dy))) < 64;
+        QVERIFY(black >= 4);
     }
 };
 
