@@ -7,8 +7,8 @@
 
 #include <QFont>
 #include <QImage>
-#include <QSize>
 #include <QList>
+#include <QSize>
 #include <QString>
 
 #include <functional>

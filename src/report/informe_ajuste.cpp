@@ -19,8 +19,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QLabel>
+#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
@@ -34,6 +34,15 @@ const QString kColumnTitles[2] = {QStringLiteral("Ajuste actual"), QStringLitera
 const QString kParameterRows[kRowCells]
         = {QStringLiteral("valor"), QStringLiteral("error típico"), QStringLiteral("inferior 95 %"),
            QStringLiteral("superior 95 %"), QStringLiteral("resultado")};
+
+const QString kSummaryRows[6] = {QStringLiteral("n, puntos"),
+                                 QStringLiteral("p, parámetros libres"),
+                                 QStringLiteral("n − p"),
+                                 QStringLiteral("E, error cuadrático"),
+                                 QStringLiteral("s, error residual"),
+                                 QStringLiteral("R²")};
+const QString kResidualColumns[4] = {QStringLiteral("t"), QStringLiteral("y"),
+                                     QStringLiteral("f(t)"), QStringLiteral("y − f(t)")};
 
 // The rows with a standard error, in the order they are laid out.
 QString rowName(int row)
@@ -49,14 +58,6 @@ QPushButton *button(const QString &text, const QString &name, const QString &des
     setAccessibleTexts(pushButton, text, description);
     return pushButton;
 }
-const QString kSummaryRows[6] = {QStringLiteral("n, puntos"),
-                                 QStringLiteral("p, parámetros libres"),
-                                 QStringLiteral("n − p"),
-                                 QStringLiteral("E, error cuadrático"),
-                                 QStringLiteral("s, error residual"),
-                                 QStringLiteral("R²")};
-const QString kResidualColumns[4] = {QStringLiteral("t"), QStringLiteral("y"),
-                                     QStringLiteral("f(t)"), QStringLiteral("y − f(t)")};
 
 QLabel *heading(const QString &text)
 {
