@@ -13,11 +13,13 @@
 #include "numeric/race.h"
 #include "numeric/rounded_result.h"
 #include "numeric/vector_state.h"
+#include "report/fit_plot.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QPainter>
 #include <QPushButton>
 
 #include <benchmark/benchmark.h>
@@ -506,6 +508,47 @@ void BM_informePaint(benchmark::State &state)
     form.informe->close();
 }
 BENCHMARK(BM_informePaint)->Unit(benchmark::kMillisecond);
+
+// The figure of the fit alone in the open report, on the same twenty points:
+// its refresh (the curves and the bands sampled at 401 t, the axes framed),
+// which the report's refresh above includes, and one paint at a device pixel
+// ratio of 1 or 2 (the curves and the band antialiased, the legend placed).
+void BM_figuraActualizar(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.verInforme_Click();
+    FitPlot &plot = *form.informe->graficaAjuste();
+    const FitFigure figure = plot.figure();
+    if (!plot.hasBands())
+        state.SkipWithError("no bands");
+    for (auto _ : state) {
+        plot.setFigure(figure);
+        benchmark::DoNotOptimize(plot.yRange());
+    }
+    form.informe->close();
+}
+BENCHMARK(BM_figuraActualizar)->Unit(benchmark::kMicrosecond);
+
+void BM_figuraPaint(benchmark::State &state)
+{
+    Form1 &form = chartForm();
+    resetFit(form);
+    form.verInforme_Click();
+    QApplication::processEvents();
+    const FitPlot &plot = *form.informe->graficaAjuste();
+    const qreal ratio = qreal(state.range(0));
+    QImage image(plot.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        plot.drawInto(painter);
+        painter.end();
+        benchmark::ClobberMemory();
+    }
+    form.informe->close();
+}
+BENCHMARK(BM_figuraPaint)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_evaluar(benchmark::State &state)
 {

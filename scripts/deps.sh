@@ -17,6 +17,9 @@ packages=(
     dbus at-spi2-core python3-pyatspi lintian
     # Looking at pastes and saved pictures by hand under Xvfb.
     xclip librsvg2-bin
+    # Reading the report's PDF back in the tests (pdftotext, pdfinfo, pdfimages)
+    # and drawing its page for the manual (pdftoppm).
+    poppler-utils
 )
 
 missing=()

@@ -1,8 +1,9 @@
 // Draws the window as a user sees it after typing points, opening the chart
 // and fitting with "10000 pasos", and saves it as a PNG; given more names,
 // opens "Informe del ajuste…" and "Mapa del error…" there and saves those
-// windows too, the map with the pointer resting on it.
-// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png]]
+// windows too, the map with the pointer resting on it, and the report's PDF
+// as "Guardar PDF…" writes it.
+// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png [REPORT.pdf]]]
 // (run with QT_QPA_PLATFORM=offscreen or under X)
 
 #include "map/error_map.h"
@@ -12,6 +13,7 @@
 #include "window/form1.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -35,8 +37,8 @@ bool save(QWidget *window, const char *name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png]]\n", argv[0]);
+    if (argc < 2 || argc > 5) {
+        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png [REPORT.pdf]]]\n", argv[0]);
         return 2;
     }
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -75,6 +77,15 @@ int main(int argc, char *argv[])
         QApplication::sendEvent(plano, &move);
         if (!save(form.mapa, argv[3]))
             return 1;
+    }
+    if (argc >= 5) {
+        QFile pdf(QString::fromLocal8Bit(argv[4]));
+        const QByteArray bytes = form.informe->documentoPdf();
+        if (bytes.isEmpty() || !pdf.open(QIODevice::WriteOnly)
+            || pdf.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "could not write %s\n", argv[4]);
+            return 1;
+        }
     }
     return 0;
 }

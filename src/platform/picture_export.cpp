@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <cmath>
 
 std::function<void(QFileDialog &)> saveDialogHook;
@@ -128,40 +129,54 @@ QString savePicture(const Picture &picture, const QString &fileName, PictureType
     return writeWholeFile(fileName, bytes, replace);
 }
 
+std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title, const QString &name,
+                                         const QList<SaveType> &types)
+{
+    QStringList filters;
+    for (const SaveType &type : types)
+        filters << type.filter;
+    // Qt's own dialog adds the extension before it asks about a name that is
+    // taken, so its question covers the name written; a desktop's dialog
+    // would ask about the name as typed, before Qt adds it.
+    QFileDialog dialog(parent, title,
+                       QDir::current().filePath(name + QLatin1Char('.') + types.value(0).suffix),
+                       filters.join(QStringLiteral(";;")));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(types.value(0).suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &types, filters](const QString &filter) {
+                         dialog.setDefaultSuffix(types.value(filters.indexOf(filter)).suffix);
+                     });
+    if (saveDialogHook)
+        saveDialogHook(dialog);
+    else
+        dialog.exec();
+    const QStringList chosen = dialog.selectedFiles();
+    if (dialog.result() != QDialog::Accepted || chosen.isEmpty())
+        return std::nullopt;
+    // The dialog has asked about a name that was taken, and only then.
+    const QString fileName = chosen.first();
+    return SaveChoice{fileName,
+                      int(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))),
+                      QFileInfo::exists(fileName) ? Replace::Allowed : Replace::Never};
+}
+
 void offerPicture(QWidget *control, const QString &name, std::function<Picture()> picture)
 {
     addMenuEntry(control, QStringLiteral("Copiar imagen"),
                  [control, picture] { copyPicture(picture(), control->devicePixelRatioF()); });
     addMenuEntry(control, QStringLiteral("Guardar imagen…"), [control, name, picture] {
-        // Qt's own dialog adds the extension before it asks about a name that
-        // is taken, so its question covers the name written; a desktop's
-        // dialog would ask about the name as typed, before Qt adds it.
-        QFileDialog dialog(control->window(), QStringLiteral("Guardar imagen"),
-                           QDir::current().filePath(name + QStringLiteral(".png")),
-                           kPngFilter + QStringLiteral(";;") + kSvgFilter);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(suffixOf(PictureType::Png));
-        const auto typeOf = [](const QString &filter) {
-            return filter == kSvgFilter ? PictureType::Svg : PictureType::Png;
-        };
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, typeOf](const QString &filter) {
-                             dialog.setDefaultSuffix(suffixOf(typeOf(filter)));
-                         });
-        if (saveDialogHook)
-            saveDialogHook(dialog);
-        else
-            dialog.exec();
-        const QStringList chosen = dialog.selectedFiles();
-        if (dialog.result() != QDialog::Accepted || chosen.isEmpty())
+        const std::optional<SaveChoice> choice
+                = chooseSaveName(control->window(), QStringLiteral("Guardar imagen"), name,
+                                 {{kPngFilter, suffixOf(PictureType::Png)},
+                                  {kSvgFilter, suffixOf(PictureType::Svg)}});
+        if (!choice)
             return;
-        // The dialog has asked about a name that was taken, and only then.
-        const QString fileName = chosen.first();
-        const Replace replace = QFileInfo::exists(fileName) ? Replace::Allowed : Replace::Never;
-        const QString reason = savePicture(picture(), fileName, typeOf(dialog.selectedNameFilter()),
-                                           control->devicePixelRatioF(), replace);
+        const PictureType type = choice->type == 1 ? PictureType::Svg : PictureType::Png;
+        const QString reason = savePicture(picture(), choice->fileName, type,
+                                           control->devicePixelRatioF(), choice->replace);
         if (!reason.isEmpty())
             msgBox(control, QStringLiteral("No se pudo guardar la imagen: ") + reason);
     });

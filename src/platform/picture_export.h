@@ -7,10 +7,12 @@
 
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QFileDialog;
 class QPainter;
@@ -49,6 +51,30 @@ enum class PictureType { Png, Svg };
 QString savePicture(const Picture &picture, const QString &fileName, PictureType type, qreal ratio,
                     Replace replace);
 
+// A name the user chose to save under, with the type chosen and whether the
+// name may be replaced (see writeWholeFile).
+struct SaveChoice
+{
+    QString fileName;
+    int type{0}; // the index of the chosen type in the list given
+    Replace replace{Replace::Never};
+};
+
+// One type a file is saved as: its line in the dialog's list and its extension.
+struct SaveType
+{
+    QString filter; // "Imagen PNG (*.png)"
+    QString suffix; // "png"
+};
+
+// Asks for the name to save a file under in Qt's own file dialog (never the
+// desktop's), titled `title`, proposing `name` in the current folder with the
+// first type's extension; the extension follows the type chosen, a name typed
+// without one gets it, and the dialog asks before replacing the name it then
+// holds. Nothing when the user cancels.
+std::optional<SaveChoice> chooseSaveName(QWidget *parent, const QString &title, const QString &name,
+                                         const QList<SaveType> &types);
+
 // "Copiar imagen" and "Guardar imagen…" in a control's context menu. The
 // picture is asked for when an entry is chosen; the copy takes the control's
 // device pixel ratio. The save opens Qt's own file dialog, which proposes
@@ -57,8 +83,7 @@ QString savePicture(const Picture &picture, const QString &fileName, PictureType
 // why when the save fails.
 void offerPicture(QWidget *control, const QString &name, std::function<Picture()> picture);
 
-// When set, "Guardar imagen…" hands its file dialog, set up, to this hook
-// instead of opening it: the hook plays the user (types, chooses a type,
-// answers the dialog's questions) and the save goes on if it leaves the
-// dialog accepted.
+// When set, chooseSaveName ("Guardar imagen…" and every other save) hands its file dialog, set up,
+// to this hook instead of opening it: the hook plays the user (types, chooses a type, answers the
+// dialog's questions) and the save goes on if it leaves the dialog accepted.
 extern std::function<void(QFileDialog &dialog)> saveDialogHook;

@@ -1,29 +1,40 @@
 #include "report/informe_ajuste.h"
 
 #include "platform/accessibility.h"
+#include "platform/controls.h"
+#include "platform/file_write.h"
+#include "platform/message_box.h"
 #include "platform/number_text.h"
 #include "platform/palette.h"
+#include "platform/picture_export.h"
+#include "report/fit_plot.h"
+#include "report/report_pdf.h"
 #include "report/report_text.h"
 #include "report/residual_plot.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
 
 const QString kColumnTitles[2] = {QStringLiteral("Ajuste actual"), QStringLiteral("Mejor ajuste")};
-const QString kParameterRows[4]
+const QString kParameterRows[kRowCells]
         = {QStringLiteral("valor"), QStringLiteral("error típico"), QStringLiteral("inferior 95 %"),
-           QStringLiteral("superior 95 %")};
+           QStringLiteral("superior 95 %"), QStringLiteral("resultado")};
+
 const QString kSummaryRows[6] = {QStringLiteral("n, puntos"),
                                  QStringLiteral("p, parámetros libres"),
                                  QStringLiteral("n − p"),
@@ -32,6 +43,21 @@ const QString kSummaryRows[6] = {QStringLiteral("n, puntos"),
                                  QStringLiteral("R²")};
 const QString kResidualColumns[4] = {QStringLiteral("t"), QStringLiteral("y"),
                                      QStringLiteral("f(t)"), QStringLiteral("y − f(t)")};
+
+// The rows with a standard error, in the order they are laid out.
+QString rowName(int row)
+{
+    return row < 3 ? kParameterNames[row] : kGrowthNames[row - 3];
+}
+
+QPushButton *button(const QString &text, const QString &name, const QString &description)
+{
+    auto *pushButton = new QPushButton(text);
+    pushButton->setObjectName(name);
+    pushButton->setAutoDefault(false);
+    setAccessibleTexts(pushButton, text, description);
+    return pushButton;
+}
 
 QLabel *heading(const QString &text)
 {
@@ -71,31 +97,63 @@ InformeAjuste::InformeAjuste(const FitView &vista, QWidget *parent)
     // A window of its own does not take its parent's face on its own.
     setFont(parent->font());
 
+    // The figures and the residual table scroll on the left; the figure of
+    // the fit and the residual plot stay in sight on the right.
     auto *contenido = new QWidget;
-    auto *cuerpo = new QHBoxLayout(contenido);
-    cuerpo->addWidget(crearResultados(), 0, Qt::AlignTop);
-    cuerpo->addWidget(crearResiduos(), 1);
+    auto *cuerpo = new QVBoxLayout(contenido);
+    cuerpo->addWidget(crearResultados(), 0, Qt::AlignLeft);
+    cuerpo->addSpacing(fontMetrics().height());
+    cuerpo->addWidget(crearResiduos(), 0, Qt::AlignLeft);
+    cuerpo->addStretch(1);
     auto *desplazable = new QScrollArea;
     desplazable->setWidget(contenido);
     desplazable->setWidgetResizable(true);
     desplazable->setFrameShape(QFrame::NoFrame);
+    QWidget *graficas = crearGraficas();
+    auto *divisor = new QSplitter(Qt::Horizontal);
+    divisor->addWidget(desplazable);
+    divisor->addWidget(graficas);
+    divisor->setStretchFactor(0, 0);
+    divisor->setStretchFactor(1, 1);
+    divisor->setChildrenCollapsible(false);
 
-    auto *copiarBoton = new QPushButton(QStringLiteral("Copiar"));
-    copiarBoton->setObjectName(QStringLiteral("copiar"));
+    auto *copiarBoton = button(QStringLiteral("Copiar"), QStringLiteral("copiar"),
+                               QStringLiteral("Copia el informe entero (Ctrl+C)."));
     copiarBoton->setToolTip(QStringLiteral("Copia el informe entero (Ctrl+C)"));
-    auto *cerrar = new QPushButton(QStringLiteral("Cerrar"));
-    cerrar->setObjectName(QStringLiteral("cerrar"));
+    auto *datosBoton = button(QStringLiteral("Copiar datos de la figura"),
+                              QStringLiteral("copiarDatosFigura"),
+                              QStringLiteral("Copia el mejor ajuste y sus bandas del 95 % en cada "
+                                             "punto, separados por tabuladores."));
+    auto *pdfBoton = button(QStringLiteral("Guardar PDF…"), QStringLiteral("guardarPdf"),
+                            QStringLiteral("Guarda el informe, con la gráfica del ajuste y la de "
+                                           "los residuos, en una página A4 en PDF."));
+    auto *cerrar = button(QStringLiteral("Cerrar"), QStringLiteral("cerrar"),
+                          QStringLiteral("Cierra el informe."));
     auto *botones = new QHBoxLayout;
     botones->addStretch(1);
-    botones->addWidget(copiarBoton);
-    botones->addWidget(cerrar);
+    for (QPushButton *b : {copiarBoton, datosBoton, pdfBoton, cerrar})
+        botones->addWidget(b);
 
     auto *ventana = new QVBoxLayout(this);
-    ventana->addWidget(desplazable, 1);
+    ventana->addWidget(divisor, 1);
     ventana->addLayout(botones);
-    resize(contenido->sizeHint() + QSize(24, 24 + copiarBoton->sizeHint().height()));
+    // The figures whole, without a horizontal scroll bar, and the plots at
+    // their natural size; a window larger than the screen is shrunk to it
+    // where it opens.
+    const int izquierda
+            = contenido->sizeHint().width() + desplazable->verticalScrollBar()->sizeHint().width();
+    const QSize derecha = graficas->sizeHint();
+    divisor->setSizes({izquierda, derecha.width()});
+    const QMargins margenes = ventana->contentsMargins();
+    resize(izquierda + divisor->handleWidth() + derecha.width() + margenes.left()
+                   + margenes.right(),
+           std::max(contenido->sizeHint().height(), derecha.height()) + ventana->spacing()
+                   + copiarBoton->sizeHint().height() + margenes.top() + margenes.bottom());
 
     connect(copiarBoton, &QPushButton::clicked, this, &InformeAjuste::copiar);
+    connect(datosBoton, &QPushButton::clicked, this, &InformeAjuste::copiarDatosFigura);
+    connect(pdfBoton, &QPushButton::clicked, this,
+            [this] { raiseEvent([this] { guardarPdf(); }); });
     connect(cerrar, &QPushButton::clicked, this, &QWidget::close);
     // Closed with the main window, which does not close its child windows.
     parent->installEventFilter(this);
@@ -110,9 +168,9 @@ QWidget *InformeAjuste::crearResultados()
     for (int c = 0; c < 2; ++c)
         crearColumna(columnas[size_t(c)], kColumnTitles[c], grid, c + 1);
     int row = 1;
-    for (int j = 0; j < 3; ++j) {
-        grid->addWidget(heading(kParameterNames[j]), row++, 0);
-        for (int k = 1; k < 4; ++k) {
+    for (int j = 0; j < kFilas; ++j) {
+        grid->addWidget(heading(rowName(j)), row++, 0);
+        for (int k = 1; k < kRowCells; ++k) {
             auto *label = new QLabel(kParameterRows[k]);
             label->setIndent(2 * fontMetrics().horizontalAdvance(QLatin1Char('x')));
             grid->addWidget(label, row++, 0);
@@ -144,14 +202,14 @@ void InformeAjuste::crearColumna(Columna &columna, const QString &titulo, QGridL
     const QString columnName = titulo.toLower();
     grid->addWidget(heading(titulo), 0, col, Qt::AlignHCenter);
     int row = 1;
-    for (int j = 0; j < 3; ++j)
-        for (int k = 0; k < 4; ++k) {
-            const QString name = k == 0
-                    ? kParameterNames[j]
-                    : kParameterNames[j] + QStringLiteral(", ") + kParameterRows[k];
-            columna.parametros[size_t(j)][size_t(k)]
-                    = cell(name + QStringLiteral(", ") + columnName, width);
-            grid->addWidget(columna.parametros[size_t(j)][size_t(k)], row++, col);
+    for (int j = 0; j < kFilas; ++j)
+        for (int k = 0; k < kRowCells; ++k) {
+            const QString name = k == 0  ? rowName(j)
+                    : k == kRowCells - 1 ? QStringLiteral("resultado de ") + rowName(j)
+                                         : rowName(j) + QStringLiteral(", ") + kParameterRows[k];
+            Readout *r = cell(name + QStringLiteral(", ") + columnName, width);
+            columna.filas[size_t(j)][size_t(k)] = r;
+            grid->addWidget(r, row++, col);
         }
     for (size_t k = 0; k < columna.resumen.size(); ++k) {
         columna.resumen[k] = cell(kSummaryRows[k] + QStringLiteral(", ") + columnName, width);
@@ -200,13 +258,33 @@ QWidget *InformeAjuste::crearResiduos()
             tabla->addWidget(r, row + 1, k);
         }
     columna->addLayout(tabla);
-    grafica = new ResidualPlot(residuosPanel);
+    return residuosPanel;
+}
+
+// The figure of the fit over the residual plot, the figure the larger.
+QWidget *InformeAjuste::crearGraficas()
+{
+    auto *panel = new QWidget;
+    auto *columna = new QVBoxLayout(panel);
+    columna->setContentsMargins(0, 0, 0, 0);
+    figura = new FitPlot(panel);
+    figura->setObjectName(QStringLiteral("graficaAjuste"));
+    setAccessibleTexts(figura, QStringLiteral("Gráfica del ajuste con bandas de confianza"),
+                       QString());
+    offerPicture(figura, QStringLiteral("grafica-del-ajuste"), [this] {
+        return Picture{figura->size(), [this](QPainter &painter) { figura->drawInto(painter); }};
+    });
+    addMenuEntry(figura, QStringLiteral("Copiar datos de la figura"),
+                 [this] { copiarDatosFigura(); });
+    columna->addWidget(figura, 3);
+    columna->addWidget(heading(QStringLiteral("Residuos del ajuste actual")));
+    grafica = new ResidualPlot(panel);
     grafica->setObjectName(QStringLiteral("graficaResiduos"));
     setAccessibleTexts(grafica, QStringLiteral("Gráfica de los residuos"),
                        QStringLiteral("Los residuos y − f(t) del ajuste actual frente a t, con "
                                       "la línea del cero."));
-    columna->addWidget(grafica, 1);
-    return residuosPanel;
+    columna->addWidget(grafica, 2);
+    return panel;
 }
 
 void InformeAjuste::actualizar() noexcept
@@ -252,6 +330,7 @@ void InformeAjuste::calcular() noexcept
         mostrarColumna(columnas[1], mejor);
         aviso->setText(actual.atMinimum() ? QString() : kNotMinimum);
         mostrarResiduos();
+        mostrarFigura(points);
     } catch (...) {
         // Only an allocation can fail here; the window keeps what it showed.
     }
@@ -259,10 +338,12 @@ void InformeAjuste::calcular() noexcept
 
 void InformeAjuste::mostrarColumna(Columna &columna, const FitStatistics &fit)
 {
-    for (int j = 0; j < 3; ++j) {
-        const QStringList cells = parameterCells(fit, j);
-        for (int k = 0; k < 4; ++k)
-            columna.parametros[size_t(j)][size_t(k)]->setText(cells.at(k));
+    const GrowthFigures growth = growthFigures(fit);
+    for (int j = 0; j < kFilas; ++j) {
+        const QStringList cells
+                = j < 3 ? parameterCells(fit, j) : growthCells(fit, growth[size_t(j - 3)]);
+        for (int k = 0; k < kRowCells; ++k)
+            columna.filas[size_t(j)][size_t(k)]->setText(cells.at(k));
     }
     const QString counts[3] = {numberToText(fit.n), numberToText(fit.free), numberToText(fit.dof)};
     for (size_t k = 0; k < 3; ++k)
@@ -299,9 +380,71 @@ void InformeAjuste::mostrarResiduos()
     grafica->setResiduals(rows);
 }
 
+// The figure, and what a screen reader hears of it: the best fit's results,
+// or why there are no bands.
+void InformeAjuste::mostrarFigura(const Points &points)
+{
+    FitFigure shown{{points.t.begin(), points.t.begin() + points.n},
+                    {points.y.begin(), points.y.begin() + points.n},
+                    actual.p,
+                    mejor};
+    figura->setFigure(shown);
+    QStringList heard = figura->label();
+    if (!figura->noBands().isEmpty())
+        heard << figura->noBands();
+    figura->setAccessibleDescription(
+            QStringLiteral("Los puntos, el ajuste actual y el mejor ajuste frente a t, con las "
+                           "bandas de confianza y de predicción del 95 % del mejor ajuste. ")
+            + heard.join(QStringLiteral("; ")) + QLatin1Char('.'));
+}
+
 QList<QStringList> InformeAjuste::lineas() const
 {
     return reportLines(mejor, actual);
+}
+
+QList<QStringList> InformeAjuste::lineasFigura() const
+{
+    const FitFigure &shown = figura->figure();
+    return figureDataLines(mejor, Points{shown.t, shown.y, int(shown.t.size())});
+}
+
+void InformeAjuste::copiarDatosFigura() noexcept
+{
+    try {
+        QApplication::clipboard()->setText(tabSeparated(lineasFigura()));
+    } catch (...) {
+        // Only an allocation can fail here; the clipboard keeps what it held.
+    }
+}
+
+QByteArray InformeAjuste::documentoPdf() const
+{
+    QList<QStringList> lines = lineas();
+    // Up to the residual table, whose points the page gives on their own and
+    // whose residuals it plots.
+    const QStringList residualHeading{QStringLiteral("t"), QStringLiteral("y"),
+                                      QStringLiteral("f(t)"), QStringLiteral("y − f(t)")};
+    const qsizetype residualLines = lines.indexOf(residualHeading);
+    if (residualLines >= 0)
+        lines = lines.mid(0, residualLines);
+    return reportPdf({QLocale().toString(QDate::currentDate(), QLocale::LongFormat), lines,
+                      figura->figure(), actual.residuals, font()});
+}
+
+void InformeAjuste::guardarPdf()
+{
+    const std::optional<SaveChoice> choice = chooseSaveName(
+            this, QStringLiteral("Guardar PDF"), QStringLiteral("informe-del-ajuste"),
+            {{QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral("pdf")}});
+    if (!choice)
+        return;
+    const QByteArray bytes = documentoPdf();
+    const QString reason = bytes.isEmpty()
+            ? QStringLiteral("no se pudo escribir el documento")
+            : writeWholeFile(choice->fileName, bytes, choice->replace);
+    if (!reason.isEmpty())
+        msgBox(this, QStringLiteral("No se pudo guardar el PDF: ") + reason);
 }
 
 void InformeAjuste::copiar() noexcept

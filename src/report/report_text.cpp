@@ -1,5 +1,7 @@
 #include "report/report_text.h"
 
+#include "numeric/model.h"
+#include "numeric/rounded_result.h"
 #include "platform/number_text.h"
 
 #include <cmath>
@@ -9,18 +11,44 @@ QString figureText(std::optional<double> value)
     return value && std::isfinite(*value) ? numberToText(*value) : kNoFigure;
 }
 
+QString resultCell(double value, double error)
+{
+    const std::optional<RoundedResult> result = roundToUncertainty(value, error);
+    if (!result)
+        return kNoFigure;
+    return QString::fromStdString(resultText(*result, decimalSeparator().toLatin1()));
+}
+
 QStringList parameterCells(const FitStatistics &fit, int j)
 {
+    const QStringList none(kRowCells, kNoFigure);
     if (fit.reason == NoAnswer::noBestFit)
-        return {kNoFigure, kNoFigure, kNoFigure, kNoFigure};
-    const QString value = figureText(parameterValue(fit.p, j));
+        return none;
+    const double value = parameterValue(fit.p, j);
+    const QString valueText = figureText(value);
     if (isHeld(fit.held, j))
-        return {value, kFixed, QString(), QString()};
+        return {valueText, kFixed, QString(), QString(), QString()};
     if (!fit.hasErrors())
-        return {value, kNoFigure, kNoFigure, kNoFigure};
+        return QStringList{valueText} + none.mid(1);
     const size_t k = size_t(j);
-    return {value, figureText(fit.standardError[k]), figureText(fit.lower[k]),
-            figureText(fit.upper[k])};
+    return {valueText, figureText(fit.standardError[k]), figureText(fit.lower[k]),
+            figureText(fit.upper[k]), resultCell(value, fit.standardError[k])};
+}
+
+QStringList growthCells(const FitStatistics &fit, const GrowthFigure &figure)
+{
+    const QStringList none(kRowCells, kNoFigure);
+    if (fit.reason == NoAnswer::noBestFit || !figure.value)
+        return none;
+    const QString value = figureText(figure.value);
+    if (figure.fixed)
+        return {value, kFixed, QString(), QString(), QString()};
+    if (!figure.standardError)
+        return QStringList{value} + none.mid(1);
+    const bool unbounded = std::isinf(figure.upper) && figure.upper > 0;
+    return {value, figureText(figure.standardError), figureText(figure.lower),
+            unbounded ? QStringLiteral("∞") : figureText(figure.upper),
+            resultCell(*figure.value, *figure.standardError)};
 }
 
 QString correlationText(const FitStatistics &fit, int i, int j)
@@ -35,15 +63,19 @@ QList<QStringList> reportLines(const FitStatistics &best, const FitStatistics &c
 {
     QList<QStringList> lines{{QStringLiteral("parámetro"), QStringLiteral("valor"),
                               QStringLiteral("error típico"), QStringLiteral("inferior 95 %"),
-                              QStringLiteral("superior 95 %")}};
-    auto parameters = [&lines](const QString &title, const FitStatistics &fit) {
+                              QStringLiteral("superior 95 %"), QStringLiteral("resultado")}};
+    auto row = [&lines](const QString &name, QStringList cells) {
+        while (!cells.isEmpty() && cells.last().isEmpty())
+            cells.removeLast();
+        lines.append(QStringList{name} + cells);
+    };
+    auto parameters = [&lines, &row](const QString &title, const FitStatistics &fit) {
         lines.append({title});
-        for (int j = 0; j < 3; ++j) {
-            QStringList cells = parameterCells(fit, j);
-            while (!cells.isEmpty() && cells.last().isEmpty())
-                cells.removeLast();
-            lines.append(QStringList{kParameterNames[j]} + cells);
-        }
+        for (int j = 0; j < 3; ++j)
+            row(kParameterNames[j], parameterCells(fit, j));
+        const GrowthFigures growth = growthFigures(fit);
+        for (int k = 0; k < kGrowthCount; ++k)
+            row(kGrowthNames[k], growthCells(fit, growth[size_t(k)]));
     };
     parameters(QStringLiteral("Mejor ajuste"), best);
     parameters(QStringLiteral("Ajuste actual"), current);
@@ -65,6 +97,69 @@ QList<QStringList> reportLines(const FitStatistics &best, const FitStatistics &c
                   QStringLiteral("y − f(t)")});
     for (const ResidualRow &row : current.residuals)
         lines.append({figureText(row.t), figureText(row.y), figureText(row.f), figureText(row.r)});
+    return lines;
+}
+
+QStringList fitLabel(const FitStatistics &best)
+{
+    if (best.reason == NoAnswer::noBestFit)
+        return {};
+    QStringList lines;
+    for (int j = 0; j < 3; ++j) {
+        const QStringList cells = parameterCells(best, j);
+        const QString shown = isHeld(best.held, j) ? cells.at(0) + QStringLiteral(" (fijo)")
+                : cells.at(4) != kNoFigure         ? cells.at(4)
+                                                   : cells.at(0);
+        lines << kParameterNames[j] + QStringLiteral(" = ") + shown;
+    }
+    // Read for how close it is to 1, as the correlations are read for their size.
+    const std::optional<double> R2
+            = best.R2 ? std::optional<double>(std::round(*best.R2 * 1e4) / 1e4) : std::nullopt;
+    lines << QStringLiteral("R² = ") + figureText(R2);
+    return lines;
+}
+
+QString noBandsText(const FitStatistics &best)
+{
+    if (bandsAvailable(best))
+        return QString();
+    switch (best.reason) {
+    case NoAnswer::noBestFit:
+        return QStringLiteral("sin bandas: no hay un mejor ajuste único");
+    case NoAnswer::tooFewPoints:
+        return QStringLiteral("sin bandas: con n = p no queda ningún grado de libertad");
+    case NoAnswer::illConditioned:
+        return QStringLiteral("sin bandas: los puntos no distinguen los parámetros");
+    case NoAnswer::notFinite:
+    case NoAnswer::none:
+        break;
+    }
+    return QStringLiteral("sin bandas: el modelo se sale de lo representable");
+}
+
+QList<QStringList> figureDataLines(const FitStatistics &best, const Points &points)
+{
+    QList<QStringList> lines{
+            {QStringLiteral("t"), QStringLiteral("f(t)"), QStringLiteral("confianza inferior 95 %"),
+             QStringLiteral("confianza superior 95 %"), QStringLiteral("predicción inferior 95 %"),
+             QStringLiteral("predicción superior 95 %")}};
+    const Parameters &p = best.p;
+    for (int k = 0; k < points.n; ++k) {
+        const double t = points.t[size_t(k)];
+        QStringList cells(6, kNoFigure);
+        cells[0] = figureText(t);
+        if (const std::optional<BandPoint> band = fitBandsAt(best, t)) {
+            cells = QStringList{figureText(t),
+                                figureText(band->f),
+                                figureText(band->confidenceLower),
+                                figureText(band->confidenceUpper),
+                                figureText(band->predictionLower),
+                                figureText(band->predictionUpper)};
+        } else if (best.reason != NoAnswer::noBestFit) {
+            cells[1] = figureText(p.a * logistic(p.c * (t - p.t0)).s);
+        }
+        lines.append(cells);
+    }
     return lines;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/number_text.h"
 #include "platform/palette.h"
+#include "platform/picture_export.h"
 #include "platform/plot_axis.h"
 
 #include <QPainter>
@@ -71,6 +72,13 @@ QPointF ResidualPlot::position(double t, double r) const
 void ResidualPlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    drawInto(painter);
+}
+
+void ResidualPlot::drawInto(QPainter &painter) const
+{
+    painter.save();
+    painter.setFont(pictureFont(font()));
     painter.fillRect(rect(), qbColor(Blanco));
 
     // The labels in the widget's own pixels: the vertical range and zero to
@@ -132,4 +140,5 @@ void ResidualPlot::paintEvent(QPaintEvent *)
         painter.fillRect(device(at.x()) - side / 2, device(at.y()) - side / 2, side, side,
                          qbColor(Azul));
     }
+    painter.restore();
 }

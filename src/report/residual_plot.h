@@ -23,6 +23,10 @@ public:
     QPointF position(double t, double r) const;
     QRect plotArea() const;
 
+    // The whole plot into a painter whose coordinates are the widget's pixels,
+    // on any device (the PDF of the report).
+    void drawInto(QPainter &painter) const;
+
     QSize sizeHint() const override;
 
 protected:
