@@ -1,17 +1,20 @@
 // Draws the window as a user sees it after typing points, opening the chart
 // and fitting with "10000 pasos", and saves it as a PNG; given more names,
 // opens "Informe del ajuste…" and "Mapa del error…" there and saves those
-// windows too, the map with the pointer resting on it.
-// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png]]
+// windows too, the map with the pointer resting on it, and then the map with
+// "Comparar métodos" ticked and its race run.
+// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png [MAP-RACE.png]]]
 // (run with QT_QPA_PLATFORM=offscreen or under X)
 
 #include "map/error_map.h"
 #include "map/map_plot.h"
 #include "platform/message_box.h"
+#include "race/race_panel.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -35,8 +38,9 @@ bool save(QWidget *window, const char *name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png]]\n", argv[0]);
+    if (argc < 2 || argc > 5) {
+        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png [MAP-RACE.png]]]\n",
+                     argv[0]);
         return 2;
     }
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -74,6 +78,14 @@ int main(int argc, char *argv[])
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(plano, &move);
         if (!save(form.mapa, argv[3]))
+            return 1;
+    }
+    if (argc >= 5) {
+        form.mapa->comparar->setChecked(true);
+        form.mapa->carrera->esperar();
+        // At the size it takes on a screen that has room for it.
+        form.mapa->resize(form.mapa->sizeHint());
+        if (!save(form.mapa, argv[4]))
             return 1;
     }
     return 0;

@@ -259,6 +259,7 @@ private:
     Held held() const override { return fijados(); }
     const ErrorHistory &history() const override { return historia; }
     const BestFit &best() const override;
+    std::optional<double> stepSize() const override;
 
     void crearControles();
     void conectarEventos();
