@@ -118,9 +118,10 @@ private slots:
         QTest::addColumn<QString>("step");
         QTest::addColumn<QString>("momentumBeta");
         QTest::addColumn<int>("method");
-        QTest::newRow("plain descent with a step far too large")
-                << "1" << "0,9" << int(Method::descent);
-        QTest::newRow("Momento with a β above 1") << "0,001" << "1,5" << int(Method::momentum);
+        QTest::newRow("plain descent with a step far too large") << "1"
+                                                                 << "0,9" << int(Method::descent);
+        QTest::newRow("Momento with a β above 1") << "0,001"
+                                                  << "1,5" << int(Method::momentum);
     }
 
     void faultingMethodEndsInItsResult()
@@ -226,8 +227,8 @@ private slots:
     }
 
     // A step size that is not a number races nothing, and says so; the map
-    // draws no paths then, and every path again once the step reads, without
-    // computing its surface again.
+    // draws no paths then, and those of the methods that run again once the
+    // step reads, without computing its surface again.
     void stepThatIsNotANumberRacesNothing()
     {
         auto form = withRace();
@@ -241,9 +242,11 @@ private slots:
         QVERIFY(!panel.resultado() && plano.extraPaths().empty() && !panel.copiar->isEnabled());
         QCOMPARE(panel.carrerasPedidas(), asked);
         commit(form->Text1, "0,002");
+        commit(panel.alfaAdam, "x"); // Adam alone stays out, and says why
         panel.esperar();
         QCOMPARE(panel.entrada().s, 0.002);
-        QCOMPARE(plano.extraPaths().size(), size_t(kMethodCount));
+        QCOMPARE(panel.celdas[size_t(Method::adam)][3]->text(), QString("α no es un número"));
+        QCOMPARE(plano.extraPaths().size(), size_t(kMethodCount - 1));
         QCOMPARE(plano.surfacesComputed(), surfaces);
     }
 
@@ -311,7 +314,7 @@ private slots:
         mapa.close();
         form->verMapa->click();
         QVERIFY(mapa.carrera->enCurso()); // asked again on opening
-        form.reset();                      // the program ends while it runs
+        form.reset();                     // the program ends while it runs
     }
 };
 

@@ -84,9 +84,10 @@ CarreraMetodos::CarreraMetodos(const FitView &vista, QWidget *parent)
     contenido = new QWidget;
     auto *columna = new QVBoxLayout(contenido);
     columna->setContentsMargins(0, 0, 0, 0);
-    estado = new QLabel;
+    estado = new Readout(nullptr);
     estado->setObjectName(QStringLiteral("estadoCarrera"));
-    estado->setWordWrap(true);
+    estado->setTextFormat(Qt::PlainText);
+    estado->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     columna->addWidget(estado);
     grafica = new RacePlot(contenido);
     grafica->setObjectName(QStringLiteral("graficaCarrera"));
@@ -115,7 +116,7 @@ CarreraMetodos::CarreraMetodos(const FitView &vista, QWidget *parent)
     setAccessibleTexts(grafica, QStringLiteral("Gráfica de la carrera"),
                        QStringLiteral("El logaritmo de E − E* (de E sin mejor ajuste) de cada "
                                       "método frente a la iteración, en escala logarítmica."));
-    setAccessibleTexts(estado, QStringLiteral("Estado de la carrera"), QString());
+    makeReadout(estado, QStringLiteral("Estado de la carrera"));
     setAccessibleTexts(copiar, copiar->text(),
                        QStringLiteral("Copia la tabla de la carrera y el porqué del descenso, "
                                       "separados por tabuladores."));
@@ -177,26 +178,26 @@ void CarreraMetodos::ordenarTabulacion(QWidget *antes)
     }
 }
 
-// The table: a row per method with its check box, named, and its setting where it has one, then its four figures.
+// The table: a row per method with its check box, which names it, and its
+// setting where it has one, then its four figures.
 QWidget *CarreraMetodos::crearTabla()
 {
     auto *tabla = new QWidget;
     auto *grid = new QGridLayout(tabla);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(2);
-    grid->setHorizontalSpacing(3);
+    grid->setHorizontalSpacing(5);
     // Plain headings, as the report's residual table has: bold ones would
     // widen the panel by the width of their letters alone.
     for (int k = 0; k < kRaceHeading.size(); ++k)
         grid->addWidget(new QLabel(kRaceHeading[k]), 0, k,
                         k == 0 ? Qt::AlignLeft : Qt::AlignHCenter);
     const QFontMetrics metrics = fontMetrics();
-    const int widths[4] = {
-            metrics.horizontalAdvance(QStringLiteral("100000")),
-            metrics.horizontalAdvance(QStringLiteral("200000")),
-            metrics.horizontalAdvance(QStringLiteral("0,000123457")),
-            metrics.horizontalAdvance(
-                    QStringLiteral("Hessiana no definida positiva en la iteración 200"))};
+    const int widths[4] = {metrics.horizontalAdvance(QStringLiteral("100000")),
+                           metrics.horizontalAdvance(QStringLiteral("200000")),
+                           metrics.horizontalAdvance(QStringLiteral("0,000123457")),
+                           metrics.horizontalAdvance(QStringLiteral(
+                                   "Hessiana no definida positiva en la iteración 200"))};
     const int box = metrics.horizontalAdvance(QStringLiteral("0,0000"));
     const RaceSettings defaults;
     for (Method method : kMethods) {
@@ -219,9 +220,10 @@ QWidget *CarreraMetodos::crearTabla()
             const bool alpha = method == Method::adam;
             const QString symbol = alpha ? QStringLiteral("α") : QStringLiteral("β");
             auto *edit = new TextBox(tabla);
-            edit->setText(numberToText(alpha                        ? defaults.adamAlpha
-                                               : method == Method::momentum ? defaults.momentumBeta
-                                                                            : defaults.nesterovBeta));
+            edit->setText(numberToText(alpha ? defaults.adamAlpha
+                                               : method == Method::momentum
+                                               ? defaults.momentumBeta
+                                               : defaults.nesterovBeta));
             edit->setFixedWidth(box + 10);
             setAccessibleTexts(edit, symbol + QStringLiteral(" de ") + name,
                                QStringLiteral("Se aplica con Intro o al salir de la casilla."));
@@ -270,8 +272,8 @@ CarreraMetodos::Clave CarreraMetodos::claveActual() const
 {
     const std::vector<ErrorHistory::Column> &columns = vista.history().columns();
     const FitState &state = vista.state();
-    const Parameters start = columns.empty() ? Parameters{state.a, state.c, state.t0}
-                                             : columns.front().from;
+    const Parameters start
+            = columns.empty() ? Parameters{state.a, state.c, state.t0} : columns.front().from;
     const Held held = vista.held();
     const BestFit &best = vista.best();
     Clave clave{start,
@@ -387,8 +389,7 @@ void CarreraMetodos::recibir(std::uint64_t esta, const Resultado &resultado)
     if (!resultado.race)
         return; // cancelled: a newer request, or a stop, follows
     mostrado = RaceTable{*resultado.race, ausentes, pedida.start, pedida.s,
-                         pedida.best.found() ? std::optional<double>(pedida.best.E)
-                                             : std::nullopt};
+                         pedida.best.found() ? std::optional<double>(pedida.best.E) : std::nullopt};
     ++mostradas;
     mostrar();
 }

@@ -78,7 +78,7 @@ public:
     void ordenarTabulacion(QWidget *antes);
 
     RacePlot *grafica{};
-    QLabel *estado{}; // what the panel shows: running, a reason there is no race
+    Readout *estado{}; // where the race on show started, that one runs, or why there is none
     std::array<QCheckBox *, kMethodCount> participa{}; // by Method
     TextBox *betaMomento{};
     TextBox *betaNesterov{};
@@ -128,9 +128,8 @@ private:
     QWidget *contenido{};
     QScrollArea *desplazable{};
     // β, β, α as last committed
-    std::array<std::optional<double>, 3> ajustes{RaceSettings{}.momentumBeta,
-                                                 RaceSettings{}.nesterovBeta,
-                                                 RaceSettings{}.adamAlpha};
+    std::array<std::optional<double>, 3> ajustes{
+            RaceSettings{}.momentumBeta, RaceSettings{}.nesterovBeta, RaceSettings{}.adamAlpha};
     std::optional<Clave> ultima; // of the last request; none after a stop
     RaceInput pedida;
     std::array<QString, kMethodCount> ausentes; // why a method without a result did not run

@@ -197,8 +197,8 @@ void RacePlot::drawCurves(QPainter &painter) const
     painter.setRenderHint(QPainter::Antialiasing);
     const AxisScale iterations = iterationAxis();
     for (const Curve &curve : curves) {
-        painter.setPen(QPen(methodColour(curve.method), 1.5, Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
+        painter.setPen(
+                QPen(methodColour(curve.method), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         QPolygonF line;
         line.reserve(qsizetype(2 * curve.stretches.size()));
         for (const PathStretch &stretch : curve.stretches) {
@@ -233,7 +233,8 @@ void RacePlot::drawLegend(QPainter &painter) const
     painter.setRenderHint(QPainter::Antialiasing);
     for (const Curve &curve : curves) {
         painter.setPen(QPen(methodColour(curve.method), 2.0, Qt::SolidLine, Qt::FlatCap));
-        painter.drawLine(QPointF(left, top + text / 2.0), QPointF(left + kSample, top + text / 2.0));
+        painter.drawLine(QPointF(left, top + text / 2.0),
+                         QPointF(left + kSample, top + text / 2.0));
         painter.setPen(qbColor(0));
         painter.drawText(QRect(left + kSample + 4, top, width() - left - kSample - 4, text),
                          Qt::AlignLeft | Qt::AlignVCenter, methodText(curve.method));

@@ -47,8 +47,7 @@ QStringList methodCells(const MethodResult *result, const QString &absent, Figur
         return {kNoRaceFigure, kNoRaceFigure, kNoRaceFigure, absent};
     const std::string words = resultWords(*result);
     return {count(result->iterations), count(result->evaluations),
-            result->finalError ? figure(*result->finalError, kErrorDigits, figures)
-                               : kNoRaceFigure,
+            result->finalError ? figure(*result->finalError, kErrorDigits, figures) : kNoRaceFigure,
             QString::fromUtf8(words.data(), qsizetype(words.size()))};
 }
 
@@ -77,8 +76,8 @@ QList<QStringList> raceLines(const RaceTable &table)
     QList<QStringList> lines{kRaceHeading};
     for (Method method : kMethods)
         lines << QStringList{methodText(method)}
-                        + methodCells(resultOf(table.race, method),
-                                      table.absent[size_t(method)], Figures::copied);
+                        + methodCells(resultOf(table.race, method), table.absent[size_t(method)],
+                                      Figures::copied);
     const QStringList crawl = crawlCells(table.race.crawl, Figures::copied);
     for (qsizetype k = 0; k < kCrawlNames.size(); ++k)
         lines << QStringList{kCrawlNames[k], crawl[k]};
