@@ -5,6 +5,8 @@
 #include "race/race_panel.h"
 #include "race/race_plot.h"
 
+#include "race/race_text.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -45,6 +47,20 @@ void commit(QLineEdit *box, const QString &text)
 QStringList linesOf(const QString &text)
 {
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// Whether a pixel within `reach` of `at` has about the colour.
+bool colourNear(const QImage &image, QPointF at, const QColor &colour, int reach = 1)
+{
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const QColor seen = image.pixelColor(at.toPoint() + QPoint(dx, dy));
+            if (std::abs(seen.red() - colour.red()) + std::abs(seen.green() - colour.green())
+                        + std::abs(seen.blue() - colour.blue())
+                < 60)
+                return true;
+        }
+    return false;
 }
 
 } // namespace
@@ -250,6 +266,102 @@ private slots:
         QCOMPARE(plano.surfacesComputed(), surfaces);
     }
 
+    // Without a best fit (two points, three free parameters) nothing counts as
+    // reached: the first-order methods run to their cap, the others stop at
+    // theirs or at a matrix they cannot use, and the crawl has no figures.
+    void withoutABestFitNothingIsReached()
+    {
+        MessageRecorder messages;
+        auto form = chartView(); // the points (0; 2,5) and (1; 2)
+        form->verMapa->click();
+        CarreraMetodos &panel = panelOf(*form);
+        form->mapa->comparar->setChecked(true);
+        panel.esperar();
+        QVERIFY(!form->vista().best().found());
+        QVERIFY(panel.estado->text().endsWith("Sin mejor ajuste: cada método llega a su límite."));
+        for (const MethodResult &result : panel.resultado()->race.methods) {
+            QVERIFY(!result.reached());
+            if (iterationCap(result.method) == kFirstOrderCap)
+                QVERIFY(result.iterations == kFirstOrderCap || result.end == RaceEnd::fault);
+        }
+        const QStringList lines = linesOf(panel.textoTabla());
+        for (int k = 1 + kMethodCount; k < lines.size(); ++k)
+            QCOMPARE(lines[k].section('\t', 1), QString("—"));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    // The figures of the crawl as read: ρ near 1 keeps digits enough to tell
+    // it from 1, a ρ of 1 or more predicts no approach, and the copy keeps
+    // every digit.
+    void crawlFiguresReadRight_data()
+    {
+        QTest::addColumn<double>("factor");     // ρ, with a prediction where below 1
+        QTest::addColumn<bool>("copied");       // else shown
+        QTest::addColumn<QString>("predicted"); // the cell, or "" for a number
+        QTest::newRow("ρ just below 1 is not shown as 1") << 0.99999876 << false << "";
+        QTest::newRow("ρ of the benchmarks' points") << 0.98791061 << false << "";
+        QTest::newRow("a copied ρ keeps every digit") << 0.98791061488923900 << true << "";
+        QTest::newRow("ρ of 1 or more predicts no approach")
+                << 1.25 << false << "con este paso el descenso no se acerca al mínimo";
+    }
+
+    void crawlFiguresReadRight()
+    {
+        QFETCH(double, factor);
+        QFETCH(bool, copied);
+        QFETCH(QString, predicted);
+        QLocale::setDefault(kSpanish);
+        Crawl crawl;
+        crawl.condition = 3.5;
+        crawl.factor = factor;
+        if (factor < 1)
+            crawl.predicted = std::log(10.0) / (-2 * std::log(factor));
+        const QStringList cells = crawlCells(crawl, copied ? Figures::copied : Figures::shown);
+        const double shown = textToNumber(cells[1]);
+        QVERIFY2(shown != 1, qPrintable(cells[1]));
+        if (copied)
+            QCOMPARE(shown, factor);
+        else // the distance from 1 to three digits
+            QVERIFY2(near(1 - shown, 1 - factor, 5e-3), qPrintable(cells[1]));
+        if (!predicted.isEmpty())
+            QCOMPARE(cells[2], predicted);
+        else
+            QVERIFY(near(textToNumber(cells[2]), *crawl.predicted, copied ? 0 : 1e-3));
+        QCOMPARE(cells[3], QString("—")); // nothing measured
+    }
+
+    // Each method's E lies on the plot where its iteration and E − E* fall,
+    // in its colour; on the map, an extra path is drawn in its colour over
+    // the picture, also where it runs off beyond any pixel.
+    void linesLieWhereTheirFiguresFall()
+    {
+        auto form = withRace();
+        CarreraMetodos &panel = panelOf(*form);
+        RacePlot &plot = *panel.grafica;
+        const QImage picture = plot.grab().toImage();
+        const MethodResult &adam = panel.resultado()->race.methods[size_t(Method::adam)];
+        const std::vector<PathStretch> &stretches = adam.path.stretches();
+        for (size_t k : {size_t(70), stretches.size() / 2, stretches.size() - 1}) {
+            const PathStretch &stretch = stretches[k];
+            QVERIFY2(colourNear(picture, plot.position(stretch.last, stretch.lastError),
+                                methodColour(Method::adam)),
+                     qPrintable(QString::number(k)));
+        }
+
+        MapPlot &plano = *form->mapa->plano;
+        plano.setFrame({0, 2, 0, 8});
+        const QPointF from(1.5, 7); // up-right of the path and the best fit
+        const QPointF farOff(1.5 + 1e12, 7 - 1e12);
+        const QColor colour(255, 0, 255);
+        plano.setExtraPaths({{QPolygonF{from, farOff}, colour}});
+        const QImage map = plano.grab().toImage();
+        const QPointF start = plano.position(from.x(), from.y());
+        const QPointF way = plano.position(from.x() + 1, from.y() - 1) - start;
+        // Halfway from the start to where the line leaves the plot on the right.
+        const double across = (plano.plotArea().right() - start.x()) / 2;
+        QVERIFY(colourNear(map, start + way * (across / way.x()), colour));
+    }
+
     // Every control and every cell has a Spanish name, the plot too, and the
     // keyboard reaches the panel after the map's own controls.
     void namedAndReachedByKeyboard()
@@ -309,9 +421,16 @@ private slots:
         QVERIFY(!mapa.carrera->isVisible() && mapa.plano->extraPaths().empty());
         QCOMPARE(mapa.size(), alone);
 
+        // Hidden, the panel asks for nothing, whatever changes.
+        const int asked = mapa.carrera->carrerasPedidas();
+        commit(form->Text1, "0,002");
+        QCOMPARE(mapa.carrera->carrerasPedidas(), asked);
+
         mapa.comparar->setChecked(true);
         QVERIFY(mapa.carrera->enCurso());
         mapa.close();
+        commit(form->Text1, "0,003");
+        QCOMPARE(mapa.carrera->carrerasPedidas(), asked + 1);
         form->verMapa->click();
         QVERIFY(mapa.carrera->enCurso()); // asked again on opening
         form.reset();                     // the program ends while it runs

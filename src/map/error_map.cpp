@@ -130,6 +130,15 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     });
 }
 
+// QWidget's destructor closes the window, and the plot that loses the focus
+// then tells that the pointer has left it: by then this is no longer a
+// MapaError, so its controls no longer reach it.
+MapaError::~MapaError()
+{
+    for (QObject *control : children())
+        control->disconnect(this);
+}
+
 void MapaError::abrir()
 {
     if (!isVisible()) {

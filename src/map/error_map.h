@@ -31,6 +31,7 @@ public:
     // `parent` is the main window: the map is a window of its own that goes
     // when the main window goes.
     MapaError(const FitView &vista, QWidget *parent);
+    ~MapaError() override;
 
     // Shows the window, framed afresh, or raises it when it is open.
     void abrir();
