@@ -13,11 +13,13 @@
 #include "numeric/race.h"
 #include "numeric/rounded_result.h"
 #include "numeric/vector_state.h"
+#include "race/race_panel.h"
 #include "report/fit_plot.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
@@ -160,14 +162,23 @@ BENCHMARK(BM_ReferenceKernel)->Arg(10000)->Unit(benchmark::kMillisecond);
 // same number of steps, so that the ratio compares the two under the same
 // conditions of the moment: this machine's speed drifts from run to run.
 void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps,
-                    bool verMejor = false, bool informe = false, bool mapa = false)
+                    bool verMejor = false, bool informe = false, bool mapa = false,
+                    bool carrera = false)
 {
     Form1 &form = chartForm();
     form.verMejor->setValue(verMejor);
     if (informe)
         form.verInforme_Click();
-    if (mapa)
+    if (mapa || carrera)
         form.verMapa->click();
+    int pedidas = 0;
+    if (carrera) {
+        // The race that showing the panel asks for, run to its end before timing.
+        resetFit(form);
+        form.mapa->comparar->setChecked(true);
+        form.mapa->carrera->esperar();
+        pedidas = form.mapa->carrera->carrerasPedidas();
+    }
     double handlerSeconds = 0;
     double kernelSeconds = 0;
     for (auto _ : state) {
@@ -184,6 +195,11 @@ void batchBenchmark(benchmark::State &state, void (Form1::*handler)(), int steps
         state.ResumeTiming();
     }
     state.counters["vs_reference"] = kernelSeconds > 0 ? handlerSeconds / kernelSeconds : 0;
+    if (carrera) {
+        if (form.mapa->carrera->carrerasPedidas() != pedidas)
+            state.SkipWithError("a step asked for a race");
+        form.mapa->comparar->setChecked(false);
+    }
     if (form.informe)
         form.informe->close();
     if (form.mapa)
@@ -336,6 +352,15 @@ void BM_paso4_Click_mapa(benchmark::State &state)
     batchBenchmark(state, &Form1::paso4_Click, 10000, false, false, true);
 }
 BENCHMARK(BM_paso4_Click_mapa)->Unit(benchmark::kMillisecond);
+
+// The same with "Comparar métodos" ticked: the panel reads what a race depends
+// on once, at the end, finds it unchanged (a step does not move the start)
+// and asks for no race.
+void BM_paso4_Click_carrera(benchmark::State &state)
+{
+    batchBenchmark(state, &Form1::paso4_Click, 10000, false, false, true, true);
+}
+BENCHMARK(BM_paso4_Click_carrera)->Unit(benchmark::kMillisecond);
 
 // The error surface over the twenty points on a 256 x 256 grid around the
 // valley, a free: what the map computes when the points, the held set, a held

@@ -452,6 +452,25 @@ private slots:
         }
     }
 
+    // A window that grows is kept on the screen: within the room, shrunk to
+    // it if need be, and no place there lies nearer where it was.
+    void grownWindowMovesTheLeastIntoTheRoom()
+    {
+        std::mt19937 random(20261210);
+        std::uniform_int_distribution<int> corner(-20, 60), extent(1, 60);
+        const QRect room(0, 4, 48, 36);
+        for (int trial = 0; trial < 300; ++trial) {
+            const QRect frame(corner(random), corner(random), extent(random), extent(random));
+            const QRect kept = keptInRoom(frame, room);
+            QVERIFY(room.contains(kept));
+            QCOMPARE(kept.size(), frame.size().boundedTo(room.size()));
+            const int moved = (kept.topLeft() - frame.topLeft()).manhattanLength();
+            for (int y = room.top(); y + kept.height() <= room.bottom() + 1; ++y)
+                for (int x = room.left(); x + kept.width() <= room.right() + 1; ++x)
+                    QVERIFY((QPoint(x, y) - frame.topLeft()).manhattanLength() >= moved);
+        }
+    }
+
     // An axis writes its labels as the program writes numbers, in the
     // fewest digits: a decade as the power of ten it is, a tick as the
     // decimal of its step.

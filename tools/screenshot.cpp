@@ -1,18 +1,21 @@
 // Draws the window as a user sees it after typing points, opening the chart
 // and fitting with "10000 pasos", and saves it as a PNG; given more names,
 // opens "Informe del ajuste…" and "Mapa del error…" there and saves those
-// windows too, the map with the pointer resting on it, and the report's PDF
-// as "Guardar PDF…" writes it.
-// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png [REPORT.pdf]]]
+// windows too, the map with the pointer resting on it, then the map with
+// "Comparar métodos" ticked and its race run, and the report's PDF as
+// "Guardar PDF…" writes it.
+// Usage: ajuste_screenshot WINDOW.png [REPORT.png [MAP.png [MAP-RACE.png [REPORT.pdf]]]]
 // (run with QT_QPA_PLATFORM=offscreen or under X)
 
 #include "map/error_map.h"
 #include "map/map_plot.h"
 #include "platform/message_box.h"
+#include "race/race_panel.h"
 #include "report/informe_ajuste.h"
 #include "window/form1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QLocale>
 #include <QMouseEvent>
@@ -37,8 +40,10 @@ bool save(QWidget *window, const char *name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2 || argc > 5) {
-        std::fprintf(stderr, "usage: %s WINDOW.png [REPORT.png [MAP.png [REPORT.pdf]]]\n", argv[0]);
+    if (argc < 2 || argc > 6) {
+        std::fprintf(stderr,
+                     "usage: %s WINDOW.png [REPORT.png [MAP.png [MAP-RACE.png [REPORT.pdf]]]]\n",
+                     argv[0]);
         return 2;
     }
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -79,11 +84,19 @@ int main(int argc, char *argv[])
             return 1;
     }
     if (argc >= 5) {
-        QFile pdf(QString::fromLocal8Bit(argv[4]));
+        form.mapa->comparar->setChecked(true);
+        form.mapa->carrera->esperar();
+        // At the size it takes on a screen that has room for it.
+        form.mapa->resize(form.mapa->sizeHint());
+        if (!save(form.mapa, argv[4]))
+            return 1;
+    }
+    if (argc >= 6) {
+        QFile pdf(QString::fromLocal8Bit(argv[5]));
         const QByteArray bytes = form.informe->documentoPdf();
         if (bytes.isEmpty() || !pdf.open(QIODevice::WriteOnly)
             || pdf.write(bytes) != bytes.size()) {
-            std::fprintf(stderr, "could not write %s\n", argv[4]);
+            std::fprintf(stderr, "could not write %s\n", argv[5]);
             return 1;
         }
     }

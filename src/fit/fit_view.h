@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // What a view that only shows the fit reads. The window hands a view this
 // read-only face and tells it when to read again (its estadoCambiado signal);
@@ -27,6 +28,9 @@ public:
     // The best fit over the points in use, the held parameters and their
     // values; solved again only when one of those has changed.
     virtual const BestFit &best() const = 0;
+    // The step size in "Paso", read as a step button reads it; none while
+    // its text is not a number.
+    virtual std::optional<double> stepSize() const = 0;
 
     // The points in use, t and y of points 0 .. n - 1, as the numeric core
     // takes them. The only place they are gathered from the fit state.

@@ -9,8 +9,12 @@
 #include "platform/number_text.h"
 #include "platform/picture_export.h"
 #include "platform/plot_axis.h"
+#include "platform/window_place.h"
+#include "race/race_panel.h"
+#include "race/race_plot.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,6 +63,10 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     encuadrar = new QPushButton(QStringLiteral("Encuadrar"), this);
     encuadrar->setObjectName(QStringLiteral("encuadrar"));
     encuadrar->setAutoDefault(false);
+    comparar = new QCheckBox(QStringLiteral("Comparar métodos"), this);
+    comparar->setObjectName(QStringLiteral("comparar"));
+    carrera = new CarreraMetodos(vista, this);
+    carrera->hide();
 
     auto *arriba = new QHBoxLayout;
     arriba->addWidget(plano, 1);
@@ -66,9 +74,17 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     auto *abajo = new QHBoxLayout;
     abajo->addWidget(lectura, 1);
     abajo->addWidget(encuadrar);
-    auto *todo = new QVBoxLayout(this);
-    todo->addLayout(arriba, 1);
-    todo->addLayout(abajo);
+    // On a line of its own, so that the map keeps its width.
+    auto *mapaYLectura = new QVBoxLayout;
+    mapaYLectura->addLayout(arriba, 1);
+    mapaYLectura->addLayout(abajo);
+    mapaYLectura->addWidget(comparar, 0, Qt::AlignLeft);
+    auto *todo = new QHBoxLayout(this);
+    todo->addLayout(mapaYLectura, 1);
+    todo->addWidget(carrera);
+    QWidget::setTabOrder(plano, encuadrar);
+    QWidget::setTabOrder(encuadrar, comparar);
+    carrera->ordenarTabulacion(comparar);
 
     setAccessibleTexts(this, QStringLiteral("Mapa del error"),
                        QStringLiteral("El logaritmo del error cuadrático sobre c y t0, con el "
@@ -79,6 +95,9 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     setAccessibleTexts(encuadrar, encuadrar->text(),
                        QStringLiteral("Vuelve a encuadrar el recorrido, el punto actual y el "
                                       "mejor ajuste."));
+    setAccessibleTexts(comparar, comparar->text(),
+                       QStringLiteral("Muestra al lado del mapa una carrera de siete métodos "
+                                      "desde el inicio del descenso, con sus caminos en el mapa."));
 
     // The map with its colour key beside it, so that the picture stands alone.
     offerPicture(plano, QStringLiteral("mapa-del-error"), [this] {
@@ -92,6 +111,8 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
     });
 
     connect(encuadrar, &QPushButton::clicked, plano, &MapPlot::encuadrar);
+    connect(comparar, &QCheckBox::toggled, this, &MapaError::mostrarCarrera);
+    connect(carrera, &CarreraMetodos::caminosNuevos, this, &MapaError::dibujarCaminos);
     connect(plano, &MapPlot::puntoElegido, this, &MapaError::puntoElegido);
     connect(plano, &MapPlot::superficieNueva, this, [this] {
         escala->setDecades(plano->lowDecade(), plano->highDecade());
@@ -107,6 +128,15 @@ MapaError::MapaError(const FitView &vista, QWidget *parent)
         puntero.reset();
         escribirLectura();
     });
+}
+
+// QWidget's destructor closes the window, and the plot that loses the focus
+// then tells that the pointer has left it: by then this is no longer a
+// MapaError, so its controls no longer reach it.
+MapaError::~MapaError()
+{
+    for (QObject *control : children())
+        control->disconnect(this);
 }
 
 void MapaError::abrir()
@@ -136,6 +166,7 @@ void MapaError::actualizar() noexcept
         plano->actualizar();
         escribirLectura();
         describir();
+        carrera->actualizar();
     } catch (const std::exception &) {
         // Only an allocation can fail here; the window then keeps what it showed.
     }
@@ -209,5 +240,61 @@ void MapaError::keyPressEvent(QKeyEvent *event)
 void MapaError::closeEvent(QCloseEvent *event)
 {
     geometria = saveGeometry();
+    carrera->detener();
     event->accept();
+}
+
+// The window grows by the panel's room, as far as the screen has it, and gives
+// back what it took, the map's room included, keeping the map as it was.
+void MapaError::mostrarCarrera(bool ver)
+{
+    if (ver == !carrera->isHidden())
+        return;
+    const int spacing = layout()->spacing();
+    if (ver) {
+        const QSize before = size();
+        carrera->show();
+        layout()->activate();
+        const QSize panel = carrera->sizeHint();
+        const QMargins margins = layout()->contentsMargins();
+        const QSize wanted(
+                before.width() + panel.width() + spacing,
+                std::max(before.height(), panel.height() + margins.top() + margins.bottom()));
+        resizeInRoom(this, wanted);
+        apretado = std::max(0, wanted.width() - width());
+        crecido = height() - before.height();
+        carrera->actualizar();
+        dibujarCaminos();
+    } else {
+        const QSize size(width() - carrera->width() - spacing + apretado, height() - crecido);
+        carrera->detener();
+        carrera->hide();
+        layout()->activate(); // the window's least size without the panel
+        plano->setExtraPaths({});
+        crecido = apretado = 0;
+        resize(size);
+    }
+}
+
+// Each method's path of the race on show, in its colour, through both ends of
+// every stretch, as the descent's own is drawn through its columns.
+void MapaError::dibujarCaminos()
+{
+    std::vector<ExtraPath> paths;
+    if (carrera->isVisibleTo(this) && carrera->resultado()) {
+        for (const MethodResult &result : carrera->resultado()->race.methods) {
+            ExtraPath path{{}, methodColour(result.method)};
+            const auto add = [&path](const Parameters &p) {
+                const QPointF point(p.c, p.t0);
+                if (path.points.isEmpty() || path.points.last() != point)
+                    path.points << point;
+            };
+            for (const PathStretch &stretch : result.path.stretches()) {
+                add(stretch.from);
+                add(stretch.to);
+            }
+            paths.push_back(std::move(path));
+        }
+    }
+    plano->setExtraPaths(std::move(paths));
 }

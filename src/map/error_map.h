@@ -8,8 +8,10 @@
 
 #include <optional>
 
+class CarreraMetodos;
 class ColourKey;
 class MapPlot;
+class QCheckBox;
 class QPushButton;
 class Readout;
 
@@ -17,8 +19,10 @@ class Readout;
 // over the plane of c and t0 for the points in use, the descent's path on it
 // and the best fit. It only reads the fit through `vista` and redraws on
 // actualizar; a click on the map asks for a start there by puntoElegido,
-// which the main window handles as it handles a typed value. Esc or the close
-// button hide it; opened again, it comes back with the size and place it had.
+// which the main window handles as it handles a typed value. "Comparar
+// métodos" shows the race of methods beside the map, the window grown to hold
+// it, and their paths on the map. Esc or the close button hide it; opened
+// again, it comes back with the size and place it had.
 class MapaError : public QWidget
 {
     Q_OBJECT
@@ -27,6 +31,7 @@ public:
     // `parent` is the main window: the map is a window of its own that goes
     // when the main window goes.
     MapaError(const FitView &vista, QWidget *parent);
+    ~MapaError() override;
 
     // Shows the window, framed afresh, or raises it when it is open.
     void abrir();
@@ -37,6 +42,8 @@ public:
     ColourKey *escala{};
     Readout *lectura{}; // what the map shows, and the point and E under the pointer
     QPushButton *encuadrar{};
+    QCheckBox *comparar{};     // "Comparar métodos": shows and hides the race
+    CarreraMetodos *carrera{}; // the race of methods, beside the map
 
 signals:
     // A start chosen on the map, rounded to its resolution.
@@ -50,8 +57,12 @@ private:
     void escribirLectura();
     void describir();
     void describirEscala();
+    void mostrarCarrera(bool ver);
+    void dibujarCaminos();
 
     const FitView &vista;
     std::optional<QPointF> puntero; // (c, t0) under the pointer
     QByteArray geometria;           // size and place when last closed
+    int crecido{0};                 // the height the race's panel added
+    int apretado{0};                // the width the screen's room took from the map then
 };

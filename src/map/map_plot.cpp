@@ -43,6 +43,32 @@ void fitSide(double &lowSide, double &highSide, double lowest, double highest)
     highSide = lowSide + span;
 }
 
+// The part of the segment from p to q that lies within `box` (Liang and
+// Barsky's clipping by the parameter along the segment); none when it misses.
+std::optional<QLineF> segmentWithin(QPointF p, QPointF q, const QRectF &box)
+{
+    double enter = 0, leave = 1;
+    const double d[2] = {q.x() - p.x(), q.y() - p.y()};
+    const double from[2] = {p.x(), p.y()};
+    const double low[2] = {box.left(), box.top()}, high[2] = {box.right(), box.bottom()};
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0) {
+            if (from[k] < low[k] || from[k] > high[k])
+                return std::nullopt;
+            continue;
+        }
+        double t1 = (low[k] - from[k]) / d[k], t2 = (high[k] - from[k]) / d[k];
+        if (t1 > t2)
+            std::swap(t1, t2);
+        enter = std::max(enter, t1);
+        leave = std::min(leave, t2);
+    }
+    if (enter > leave)
+        return std::nullopt;
+    const QPointF span = q - p;
+    return QLineF(enter == 0 ? p : p + enter * span, leave == 1 ? q : p + leave * span);
+}
+
 MapFrame withinBars(MapFrame frame)
 {
     fitSide(frame.cLow, frame.cHigh, kWhole.cLow, kWhole.cHigh);
@@ -388,6 +414,7 @@ void MapPlot::dibujar(QPainter &painter) const
     dibujarFondo(painter);
     painter.save();
     painter.setClipRect(plotArea());
+    dibujarOtrosRecorridos(painter);
     dibujarRecorrido(painter);
     painter.restore();
 }
@@ -505,6 +532,75 @@ void MapPlot::dibujarRecorrido(QPainter &painter) const
     }
 }
 
+void MapPlot::setExtraPaths(std::vector<ExtraPath> paths)
+{
+    otros = std::move(paths);
+    update();
+}
+
+// Each extra path as the descent's is drawn, a line over a contrasting edge
+// without antialiasing, in its colour: a dark edge under a light colour, a
+// light one under a dark colour, so that every colour shows on every colour
+// of the scale. A method that runs off leaves points far beyond any pixel,
+// which are cut at a box around the plot before Qt's rasteriser sees them;
+// points within a pixel of the one before add nothing.
+void MapPlot::dibujarOtrosRecorridos(QPainter &painter) const
+{
+    const QRectF area = plotArea();
+    const QRectF box = area.adjusted(-area.width(), -area.height(), area.width(), area.height());
+    painter.save();
+    for (const ExtraPath &path : otros) {
+        std::vector<QPolygonF> lines;
+        bool open = false; // the last line goes on from the point before
+        std::optional<QPointF> before;
+        for (const QPointF &point : path.points) {
+            const QPointF at = position(point.x(), point.y());
+            if (!std::isfinite(at.x()) || !std::isfinite(at.y()))
+                break;
+            if (!before) {
+                before = at;
+                open = box.contains(at);
+                if (open)
+                    lines.push_back(QPolygonF{at});
+                continue;
+            }
+            const std::optional<QLineF> inside = segmentWithin(*before, at, box);
+            before = at;
+            if (!inside) {
+                open = false;
+                continue;
+            }
+            if (!open)
+                lines.push_back(QPolygonF{inside->p1()});
+            QPolygonF &line = lines.back();
+            const bool cut = inside->p2() != at;
+            const QPointF step = inside->p2() - line.last();
+            if (cut || std::max(std::fabs(step.x()), std::fabs(step.y())) >= 1.0)
+                line << inside->p2();
+            open = !cut;
+        }
+        const bool light = qGray(path.colour.rgb()) >= 100;
+        const QColor edge = light ? QColor(40, 40, 40) : QColor(235, 235, 235);
+        for (const QPolygonF &line : lines) {
+            if (line.isEmpty())
+                continue;
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(QPen(edge, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(line);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(path.colour, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(line);
+        }
+        // The dot where the method ended, when that is near the plot.
+        if (before && box.contains(*before)) {
+            painter.setPen(QPen(edge, 1.0));
+            painter.setBrush(path.colour);
+            painter.drawEllipse(*before, 3.5, 3.5);
+        }
+    }
+    painter.restore();
+}
+
 void MapPlot::paintEvent(QPaintEvent *)
 {
     if (!fondoValido || fondo.devicePixelRatio() != devicePixelRatioF()
@@ -513,6 +609,7 @@ void MapPlot::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.drawImage(0, 0, fondo);
     painter.setClipRect(plotArea());
+    dibujarOtrosRecorridos(painter);
     dibujarRecorrido(painter);
     dibujarCentro(painter);
     drawFocusFrame(painter, *this);

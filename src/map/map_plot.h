@@ -5,6 +5,7 @@
 #include "numeric/error_surface.h"
 #include "platform/plot_axis.h"
 
+#include <QColor>
 #include <QImage>
 #include <QLineF>
 #include <QMargins>
@@ -28,6 +29,14 @@ struct MapFrame
 // at least a twelfth of its bar's range, a margin of 15 % all round, and all
 // of it within the bars' ranges.
 MapFrame frameAround(const std::vector<QPointF> &points);
+
+// A path drawn over the map besides the descent's own: its points in (c, t0),
+// in order, and its colour.
+struct ExtraPath
+{
+    QPolygonF points;
+    QColor colour;
+};
 
 // log10 E over the plane of c and t0 with the descent's path on it. The
 // surface is a grid of at most 256 × 256 cells, drawn smoothed to the plot's
@@ -78,6 +87,12 @@ public:
     // How often the surface has been computed: for the tests that a step does not.
     int surfacesComputed() const { return computed; }
 
+    // Paths drawn over the surface and under the descent's own path, each a
+    // line in its colour over an edge that sets it off, ending in a dot of
+    // its colour. Setting them repaints the plot and leaves the surface as it is.
+    void setExtraPaths(std::vector<ExtraPath> paths);
+    const std::vector<ExtraPath> &extraPaths() const { return otros; }
+
     // The map as the window shows it, into any painter in the widget's
     // pixels: the surface as a picture, the lines and the text as drawn.
     void dibujar(QPainter &painter) const;
@@ -121,6 +136,7 @@ private:
     void dibujarFondo(QPainter &painter) const;
     void dibujarEjes(QPainter &painter) const;
     void dibujarRecorrido(QPainter &painter) const;
+    void dibujarOtrosRecorridos(QPainter &painter) const;
     void dibujarCentro(QPainter &painter) const;
     void senalarCentro();
 
@@ -139,6 +155,7 @@ private:
     bool completo{true};
     int computed{0};
     std::optional<QPointF> mejor; // the best fit's (c, t0)
+    std::vector<ExtraPath> otros;
 
     void anunciarPuntero();
     std::optional<QPointF> puntero;   // in the widget's pixels, while it is over the widget

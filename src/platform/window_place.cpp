@@ -68,3 +68,29 @@ void placeBeside(QWidget *window, const QWidget *owner)
     window->resize(place.size() - frame);
     window->move(place.topLeft());
 }
+
+QRect keptInRoom(const QRect &frame, const QRect &room)
+{
+    if (room.isEmpty())
+        return frame;
+    const QSize size = frame.size().boundedTo(room.size());
+    const int left = std::clamp(frame.left(), room.left(), room.right() + 1 - size.width());
+    const int top = std::clamp(frame.top(), room.top(), room.bottom() + 1 - size.height());
+    return QRect(QPoint(left, top), size);
+}
+
+void resizeInRoom(QWidget *window, QSize size)
+{
+    const QScreen *screen = window->screen();
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    const QSize frame(outer.width() - inner.width(), outer.height() - inner.height());
+    if (!screen) {
+        window->resize(size);
+        return;
+    }
+    const QRect place
+            = keptInRoom(QRect(outer.topLeft(), size + frame), screen->availableGeometry());
+    window->resize(place.size() - frame);
+    window->move(place.topLeft());
+}

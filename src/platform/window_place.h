@@ -18,3 +18,12 @@ QRect placeBeside(const QRect &owner, QSize size, const QRect &room);
 // owner's, and a window larger than the screen's available area is shrunk to
 // it (the size Qt would give it at show() otherwise: its own, or its size hint).
 void placeBeside(QWidget *window, const QWidget *owner);
+
+// A frame moved into `room`, shrunk to it first where it is larger: it moves
+// as little as it can, so a window that grows past the room's right edge goes
+// left by what it grew beyond it.
+QRect keptInRoom(const QRect &frame, const QRect &room);
+
+// Resizes a shown window to `size`, its top left corner where it is as far as
+// the screen's available area allows: as above, its frame is kept within it.
+void resizeInRoom(QWidget *window, QSize size);

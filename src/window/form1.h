@@ -266,6 +266,7 @@ private:
     Held held() const override { return fijados(); }
     const ErrorHistory &history() const override { return historia; }
     const BestFit &best() const override;
+    std::optional<double> stepSize() const override;
 
     // The window made from its table of controls: the controls with their
     // places, tab stops, names and view blocks, then each control's events.

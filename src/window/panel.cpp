@@ -29,6 +29,9 @@ void Form1::verMapa_Click()
         connect(mapa, &MapaError::puntoElegido, this, [this](double cMapa, double t0Mapa) {
             despachar([=, this] { mapa_Click(cMapa, t0Mapa); });
         });
+        // The race of methods in the map's window uses the step size: it reads
+        // it again once a new one is committed, as well as after every handler.
+        connect(Text1, &QLineEdit::editingFinished, mapa, &MapaError::actualizar);
         // Ctrl+Z and the redo keys act on the fit from the map's window too.
         mapa->addActions({accionDeshacer, accionRehacer});
         placeBeside(mapa, this);
@@ -59,6 +62,11 @@ const BestFit &Form1::best() const
         claveMejor = clave;
     }
     return mejor;
+}
+
+std::optional<double> Form1::stepSize() const
+{
+    return readNumber(Text1->text());
 }
 
 void Form1::actualizarPanel() noexcept
