@@ -6,7 +6,7 @@
 #include "numeric/descent.h"
 
 #include <QString>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <functional>

@@ -6,7 +6,7 @@
 #include "numeric/best_fit.h"
 
 #include <QList>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <vector>

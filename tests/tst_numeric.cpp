@@ -7,7 +7,7 @@
 #include "numeric/model.h"
 
 #include <QList>
-#include <QtTest>
+#include <QTest>
 
 #include <algorithm>
 #include <cfloat>

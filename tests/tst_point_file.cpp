@@ -3,7 +3,7 @@
 #include "datafile/data_path.h"
 #include "datafile/point_file.h"
 
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

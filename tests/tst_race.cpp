@@ -6,7 +6,7 @@
 #include "core_support.h"
 #include "numeric/race.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <atomic>
 #include <chrono>
