@@ -2,8 +2,8 @@
 
 #include "numeric/model.h"
 
-#include <functional>
 #include <span>
+#include <utility>
 
 // The points in use: t[k], y[k] for k = 0..n-1. The spans are the whole
 // arrays; an index beyond them is a fault, as it is everywhere else.
@@ -51,15 +51,33 @@ struct BatchEnd
     bool stopped{false}; // the error grew past the one before the batch
 };
 
-// Called with the parameters and the sums of every evaluation a batch makes,
-// in order.
-using OnEvaluation = std::function<void(const Parameters &, const Sums &)>;
-
 // Up to `steps` iterations of: the sums at p, then stop without updating if
 // the error exceeds `errorBefore`, else one update. `p` and `sums` are worked
 // in place, so after a fault they hold what the iterations had reached.
+// `onEvaluation(p, sums)` is called with the parameters and the sums of every
+// evaluation, in order; it is a template parameter, so recording the history
+// costs no indirect call per step.
+template <typename OnEvaluation>
 BatchEnd descentBatch(Parameters &p, Held held, const Points &points, double s, int steps,
-                      double errorBefore, Sums &sums, const OnEvaluation &onEvaluation = {});
+                      double errorBefore, Sums &sums, OnEvaluation &&onEvaluation)
+{
+    BatchEnd end;
+    for (int k = 1; k <= steps; ++k) {
+        ++end.evaluations;
+        sumErrors(p, held, points, sums);
+        onEvaluation(std::as_const(p), std::as_const(sums));
+        if (errorGrew(sums.E, errorBefore)) {
+            end.stopped = true;
+            break;
+        }
+        descentUpdate(p, sums, s);
+    }
+    return end;
+}
+
+// The same with no one told of the evaluations.
+BatchEnd descentBatch(Parameters &p, Held held, const Points &points, double s, int steps,
+                      double errorBefore, Sums &sums);
 
 // Root-mean-square residual as a percentage of the mean y: 0/0 with no point
 // and a division by zero with a zero mean are faults.
