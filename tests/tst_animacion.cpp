@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QScrollBar>
 
+#include <cmath>
+
 namespace {
 
 using Steps = QList<int>;
@@ -162,6 +164,8 @@ private slots:
                                     << "fijar a";
         QTest::newRow("the way back to the table") << "Command5"
                                                    << "animación";
+        QTest::newRow("closing the window") << "close"
+                                            << "animación";
     }
     void controlsEndTheRunFirst()
     {
@@ -182,6 +186,8 @@ private slots:
                               QPoint(form->CSCR->width() - 3, form->CSCR->height() / 2));
         else if (control == "Check1")
             form->Check1->click();
+        else if (control == "close")
+            form->close();
         else
             ::control<QAbstractButton>(*form, control)->click();
 
@@ -231,15 +237,37 @@ private slots:
         QCOMPARE(messages.texts, QStringList());
     }
 
-    // All held: the steps move nothing, so the first frame ends the run.
+    // A frame in which no step moves a parameter ends the run; a step above
+    // the stable bound that has settled into a cycle, back to the same doubles
+    // every fourth step here, goes on zig-zagging.
     void aRunThatNoLongerMovesEnds()
     {
-        auto form = fitting("0,01", {1, 1, 1});
-        form->animar->click();
-        form->fotograma(0); // nothing due yet: goes on
-        QVERIFY(form->animando());
-        form->fotograma(3);
-        QVERIFY(!form->animando());
+        auto held = fitting("0,01", {1, 1, 1});
+        held->animar->click();
+        held->fotograma(0); // nothing due yet: goes on
+        QVERIFY(held->animando());
+        held->fotograma(3);
+        QVERIFY(!held->animando());
+
+        QStringList t, y; // twelve points of a growth that levels off near 8
+        for (int k = 0; k < 12; ++k) {
+            t << numberToText(k * 1.2 - 2);
+            y << numberToText(std::round(100
+                                         * (8 / (1 + std::exp(-0.8 * (k * 1.2 - 6)))
+                                            + 0.3 * std::sin(3.0 * k)))
+                              / 100);
+        }
+        auto cycling = chartView(t, y);
+        cycling->Text1->setText("0,05");
+        cycling->animar->click();
+        for (int k = 0; k < 4; ++k)
+            cycling->fotograma(500);
+        const QList<double> before = parameters(*cycling);
+        cycling->fotograma(4);
+        QCOMPARE(parameters(*cycling), before);
+        cycling->fotograma(2);
+        QVERIFY(parameters(*cycling) != before);
+        QVERIFY(cycling->animando());
     }
 
     // The two controls lie where no other control of the chart view lies, and

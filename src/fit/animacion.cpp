@@ -122,15 +122,17 @@ void Form1::tictac()
 
 // One step exactly as paso_Click takes it, with every check it makes (the
 // normalized error it shows, the positions it writes), but with the controls
-// written once at the end of the frame.
-void Form1::pasoAnimado()
+// written once at the end of the frame. True when it moved a parameter.
+bool Form1::pasoAnimado()
 {
     errorAnt = errorCuad;
     evaluar();
-    historia.add(errorCuad, parametros());
+    const Parameters antes = parametros();
+    historia.add(errorCuad, antes);
     normalizedError(errorCuad, n, mediaY);
     actualizarParametros(animacion.paso);
     comprobarBarras();
+    return a != antes.a || c != antes.c || t0 != antes.t0;
 }
 
 void Form1::fotograma(int pasos)
@@ -138,11 +140,11 @@ void Form1::fotograma(int pasos)
     if (!animando() || ocupado || pasos <= 0)
         return;
     ocupado = true;
-    const Parameters inicio = parametros();
     const double errorInicio = errorCuad;
+    bool movio = false;
     try {
         for (int k = 0; k < pasos; ++k)
-            pasoAnimado();
+            movio = pasoAnimado() || movio;
         mostrar();
         // The colour of the figures' rule, over the whole frame.
         label10->setBackColor(qbColor(errorGrew(errorCuad, errorInicio) ? Magenta : Blanco));
@@ -155,9 +157,10 @@ void Form1::fotograma(int pasos)
         guardarAccion(QStringLiteral("Desbordamiento"), std::move(animacion.antes));
         return;
     }
-    const Parameters ahora = parametros();
-    if (ahora.a == inicio.a && ahora.c == inicio.c && ahora.t0 == inicio.t0) {
-        // The descent no longer moves in double precision.
+    if (!movio) {
+        // No step moved: the descent no longer moves in double precision. (A
+        // step above the stable bound that settles into a cycle, back to the
+        // same doubles every few steps, moves at every step and goes on.)
         detenerAnimacion();
         return;
     }

@@ -339,7 +339,7 @@ private:
 
     // "Animar": the run, its frames and their end.
     void tictac();
-    void pasoAnimado();
+    bool pasoAnimado();
     void terminarAnimacion() noexcept;
     void anunciarFiguras() noexcept;
     bool animacionDetenida{false}; // the event being dispatched ended a run
