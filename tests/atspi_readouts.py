@@ -102,6 +102,35 @@ def main():
     if not inserted or inserted[-1] != after:
         failures.append("Label6's new figure %r was not announced" % after)
 
+    # "Animar" for 1.6 s: Label6 changes at every frame, sixty times a second,
+    # but a screen reader is told its figure at most twice a second during the
+    # run, and its last figure once as the run ends.
+    pyatspi.Registry.deregisterEventListener(heard, "object:text-changed:insert")
+    during_run = []
+
+    def heard_in_run(event):
+        if event.source == label6:
+            during_run.append((time.monotonic(), event.any_data))
+
+    def stop_the_run():
+        act(animate, "Press")
+        return False
+
+    pyatspi.Registry.registerEventListener(heard_in_run, "object:text-changed:insert")
+    animate = find(app, "Animar el descenso", pyatspi.ROLE_PUSH_BUTTON)
+    act(animate, "Press")
+    GLib.timeout_add(1600, stop_the_run)
+    GLib.timeout_add(2600, pyatspi.Registry.stop)
+    pyatspi.Registry.start()
+    final = text_of(label6)
+    gaps = [round(b[0] - a[0], 2) for a, b in zip(during_run, during_run[1:-1])]
+    print("Label6 during a run of 1.6 s: told %d times, gaps %r, last %r, shown %r"
+          % (len(during_run), gaps, during_run[-1][1] if during_run else None, final))
+    if not 1 <= len(during_run) <= 5:
+        failures.append("Label6 was told %d times during the run" % len(during_run))
+    elif during_run[-1][1] != final or any(gap < 0.4 for gap in gaps):
+        failures.append("Label6 was told too often or not its last figure")
+
     for failure in failures:
         print("FAIL:", failure)
     sys.exit(1 if failures else 0)

@@ -38,7 +38,8 @@ private slots:
             QVERIFY2(!byName.contains(name), qPrintable(where + " shares its name: " + name));
             byName.insert(name, widget);
         }
-        QCOMPARE(byName.size(), 67); // 40 cells, 27 other controls, the error history among them
+        // 40 cells, 29 other controls, the error history and the animation's two among them.
+        QCOMPARE(byName.size(), 69);
     }
 
     void namesSayWhatControlsAre_data()
@@ -91,6 +92,11 @@ private slots:
         QTest::newRow("the normalized error") << "label10"
                                               << "Error normalizado (%)"
                                               << "";
+        QTest::newRow("the animation's button")
+                << "animar"
+                << "Animar el descenso"
+                << "Da los pasos del descenso uno tras otro, a la velocidad elegida, hasta que "
+                   "se pulsa otra vez, Esc o cualquier control del ajuste.";
         QTest::newRow("the view button is read by its caption") << "Command5"
                                                                 << "Gráfica"
                                                                 << "";

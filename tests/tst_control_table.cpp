@@ -161,7 +161,9 @@ private slots:
                              "rotuloPasoMaximo",
                              "pasoMaximo",
                              "verMapa",
-                             "verInforme"};
+                             "verInforme",
+                             "animar",
+                             "velocidad"};
         for (int k = 0; k < kRows; ++k)
             expected << QStringLiteral("xv(%1)").arg(k) << QStringLiteral("yv(%1)").arg(k);
         expected << "Label11"

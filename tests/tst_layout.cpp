@@ -1,6 +1,7 @@
 #include "platform/palette.h"
 #include "test_support.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -31,6 +32,8 @@ private slots:
         QTest::newRow("the error history") << "historial" << QRect(16, 488, 337, 185);
         QTest::newRow("the best-fit box") << "verMejor" << QRect(368, 456, 337, 25);
         QTest::newRow("the last readout of the panel") << "pasoMaximo" << QRect(512, 616, 193, 25);
+        QTest::newRow("the animation's button") << "animar" << QRect(256, 376, 104, 25);
+        QTest::newRow("the animation's speed") << "velocidad" << QRect(256, 408, 104, 25);
     }
 
     void controlsSitAtTheirPixelBoxes()
@@ -109,7 +112,8 @@ private slots:
         for (int k = 0; k < 40; ++k)
             expected << (k < 20 ? f.xv(k) : f.yv(k - 20));
         expected << f.Check1 << f.Check2 << f.Check3 << f.label9 << f.label10 << f.Command1
-                 << f.Recuperar << f.verMejor << f.verMapa << f.verInforme << f.historial;
+                 << f.Recuperar << f.verMejor << f.verMapa << f.verInforme << f.historial
+                 << f.animar << f.velocidad;
         // One turn of the focus chain; the labels never take the focus.
         QList<QWidget *> chain;
         QWidget *widget = f.graf;
@@ -162,7 +166,7 @@ private slots:
         for (int k = 0; k < 20; ++k)
             shown << form->xv(k) << form->yv(k);
         const QList<QWidget *> controls = form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(controls.size(), 39 + 40 + 15);
+        QCOMPARE(controls.size(), 39 + 40 + 17);
         for (QWidget *control : controls)
             QVERIFY2(control->isHidden() != shown.contains(control),
                      qPrintable(QStringLiteral("at %1, %2").arg(control->x()).arg(control->y())));

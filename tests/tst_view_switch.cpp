@@ -2,6 +2,7 @@
 
 #include "platform/number_text.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -28,7 +29,9 @@ Named chartControls(const Form1 &f)
             NAMED(tituloHistorial), NAMED(historial), NAMED(verMejor), NAMED(rotuloMejorA),
             NAMED(mejorA), NAMED(rotuloMejorC), NAMED(mejorC), NAMED(rotuloMejorT0), NAMED(mejorT0),
             NAMED(rotuloMejorError), NAMED(mejorError), NAMED(rotuloPasoMaximo), NAMED(pasoMaximo),
-            NAMED(verInforme)};
+            NAMED(verInforme),
+            // "Animar" and its speed.
+            NAMED(animar), NAMED(velocidad)};
 }
 
 Named gridControls(const Form1 &f)

@@ -43,6 +43,17 @@ void Form1::publicarParametros()
     TSCR->writeValue(kBarT0.position(t0));
 }
 
+void Form1::comprobarBarras() const
+{
+    const auto comprobar = [](const HScrollBar *barra, int posicion) {
+        if (posicion < barra->minimum() || posicion > barra->maximum())
+            raiseFault();
+    };
+    comprobar(LSCR, kBarA.position(a));
+    comprobar(CSCR, kBarC.position(c));
+    comprobar(TSCR, kBarT0.position(t0));
+}
+
 void Form1::paso_Click()
 {
     if (ocupado)

@@ -1,11 +1,16 @@
 #include "platform/accessibility.h"
 
+#include <QAbstractSlider>
 #include <QAccessibleWidget>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -249,4 +254,102 @@ void Readout::showWholeInToolTip()
 void makeReadout(Readout *readout, const QString &name)
 {
     readout->setAccessibleName(name);
+}
+
+namespace {
+
+// The changes held back: each control once, with the text it had told last
+// (a scroll bar's value is read afresh when told).
+struct HeldBack
+{
+    bool on{false};
+    QAccessible::UpdateHandler previous{};
+    std::vector<std::pair<QPointer<QObject>, QString>> texts;
+    std::vector<QPointer<QObject>> values;
+};
+
+HeldBack &heldBack()
+{
+    static HeldBack held;
+    return held;
+}
+
+void holdBack(QAccessibleEvent *event);
+
+// On to whatever would have had the event without the hold.
+void pass(QAccessibleEvent *event)
+{
+    HeldBack &held = heldBack();
+    if (held.previous) {
+        held.previous(event);
+        return;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&holdBack);
+}
+
+void holdBack(QAccessibleEvent *event)
+{
+    HeldBack &held = heldBack();
+    QObject *object = event->object();
+    const bool figure = qobject_cast<QLabel *>(object) || qobject_cast<QLineEdit *>(object)
+            || qobject_cast<QAbstractSlider *>(object);
+    if (!figure) {
+        pass(event);
+        return;
+    }
+    if (event->type() == QAccessible::TextUpdated) {
+        if (std::none_of(held.texts.begin(), held.texts.end(),
+                         [&](const auto &kept) { return kept.first == object; }))
+            held.texts.emplace_back(
+                    object, static_cast<QAccessibleTextUpdateEvent *>(event)->textRemoved());
+    } else if (event->type() == QAccessible::ValueChanged) {
+        if (std::find(held.values.begin(), held.values.end(), object) == held.values.end())
+            held.values.emplace_back(object);
+    } else {
+        pass(event);
+    }
+}
+
+} // namespace
+
+void holdAnnouncements(bool hold)
+{
+    HeldBack &held = heldBack();
+    if (hold == held.on)
+        return;
+    if (hold) {
+        held.on = true;
+        held.previous = QAccessible::installUpdateHandler(&holdBack);
+        return;
+    }
+    tellHeldAnnouncements();
+    QAccessible::installUpdateHandler(held.previous);
+    held = HeldBack{};
+}
+
+void tellHeldAnnouncements()
+{
+    HeldBack &held = heldBack();
+    for (auto &[object, told] : std::exchange(held.texts, {})) {
+        QAccessibleInterface *face
+                = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
+        QAccessibleTextInterface *text = face ? face->textInterface() : nullptr;
+        if (!text)
+            continue;
+        const QString now = text->text(0, text->characterCount());
+        if (now != told) {
+            QAccessibleTextUpdateEvent changed(object, 0, told, now);
+            pass(&changed);
+        }
+    }
+    for (const QPointer<QObject> &object : std::exchange(held.values, {})) {
+        QAccessibleInterface *face
+                = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
+        if (QAccessibleValueInterface *value = face ? face->valueInterface() : nullptr) {
+            QAccessibleValueChangeEvent changed(object, value->currentValue());
+            pass(&changed);
+        }
+    }
 }

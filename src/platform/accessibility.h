@@ -56,3 +56,11 @@ private:
 };
 
 void makeReadout(Readout *readout, const QString &name);
+
+// While held, a change of what a figure says (the text of a label or a text
+// box, the value of a scroll bar) is not told to a screen reader as it comes:
+// each control that changed is told once, with what it says then, by
+// tellHeldAnnouncements and as the hold ends. A descent run live changes the
+// figures sixty times a second, which would flood speech. One hold at a time.
+void holdAnnouncements(bool hold);
+void tellHeldAnnouncements();

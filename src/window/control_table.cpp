@@ -2,6 +2,7 @@
 
 #include "platform/number_text.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -39,6 +40,10 @@ ControlMember scrollBar(Member<HScrollBar> member)
     return member;
 }
 ControlMember pictureBox(Member<PictureBox> member)
+{
+    return member;
+}
+ControlMember comboBox(Member<QComboBox> member)
 {
     return member;
 }
@@ -226,28 +231,32 @@ std::vector<ControlRow> controlTable()
              .tab = 17,
              .points = 12,
              .block = {Chart1, 9},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = readout(&Form1::Label6),
              .name = u"Label6"_s,
              .place = {1320, 5160, 2295, 375},
              .tab = 24,
              .spokenName = u"Derivadas Parciales, respecto de a"_s,
              .block = {Chart1, 13},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = readout(&Form1::Label7),
              .name = u"Label7"_s,
              .place = {1320, 5640, 2295, 375},
              .tab = 25,
              .spokenName = u"Derivadas Parciales, respecto de c"_s,
              .block = {Chart1, 14},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = readout(&Form1::Label8),
              .name = u"Label8"_s,
              .place = {1320, 6120, 2295, 375},
              .tab = 26,
              .spokenName = u"Derivadas Parciales, respecto de t0"_s,
              .block = {Chart1, 15},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = label(&Form1::Label3),
              .name = u"Label3"_s,
              .text = u"Paso"_s,
@@ -264,6 +273,30 @@ std::vector<ControlRow> controlTable()
              .description = u"Tamaño del paso del descenso"_s,
              .block = {Chart1, 18},
              .leavesOnEscape = true},
+            // "Animar" runs the descent live, at the speed chosen under it;
+            // they take the tab stops after every other control.
+            {.control = button(&Form1::animar),
+             .name = u"animar"_s,
+             .text = u"Animar"_s,
+             .place = {3840, 5640, 1560, 375},
+             .tab = 83,
+             .spokenName = u"Animar el descenso"_s,
+             .description = u"Da los pasos del descenso uno tras otro, a la velocidad elegida, "
+                            u"hasta que se pulsa otra vez, Esc o cualquier control del ajuste."_s,
+             .block = {Chart1, 34},
+             .handler = &Form1::animar_Click,
+             .undoKeys = true},
+            {.control = comboBox(&Form1::velocidad),
+             .name = u"velocidad"_s,
+             .text = u"100 pasos/s"_s,
+             .entries = {u"1 paso/s"_s, u"10 pasos/s"_s, u"100 pasos/s"_s, u"1000 pasos/s"_s,
+                         u"10000 pasos/s"_s},
+             .place = {3840, 6120, 1560, 375},
+             .tab = 84,
+             .spokenName = u"Velocidad del descenso"_s,
+             .description = u"Pasos por segundo de la animación."_s,
+             .block = {Chart1, 35},
+             .undoKeys = true},
             {.control = label(&Form1::Label4),
              .name = u"Label4"_s,
              .text = u"Error Cuadrático"_s,
@@ -271,7 +304,8 @@ std::vector<ControlRow> controlTable()
              .tab = 19,
              .points = 12,
              .block = {Chart1, 11},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = textBox(&Form1::label9),
              .name = u"label9"_s,
              .text = numberToText(0),
@@ -279,7 +313,8 @@ std::vector<ControlRow> controlTable()
              .tab = 75,
              .spokenName = u"Error Cuadrático"_s,
              .block = {Chart1, 16},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = label(&Form1::Label5),
              .name = u"Label5"_s,
              .text = u"Error normalizado (%)"_s,
@@ -287,7 +322,8 @@ std::vector<ControlRow> controlTable()
              .tab = 20,
              .points = 12,
              .block = {Chart1, 12},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
             {.control = textBox(&Form1::label10),
              .name = u"label10"_s,
              .text = numberToText(0),
@@ -295,7 +331,8 @@ std::vector<ControlRow> controlTable()
              .tab = 76,
              .spokenName = u"Error normalizado (%)"_s,
              .block = {Chart1, 17},
-             .menu = {kCopyResults, &Form1::copiarResultados}},
+             .menu = {kCopyResults, &Form1::copiarResultados},
+             .runGoesOn = true},
 
             // The parameter rows: a hold box, the symbol, a thin scroll bar and,
             // under its lower edge, the box.
@@ -452,7 +489,8 @@ std::vector<ControlRow> controlTable()
              .place = {5520, 6840, 5055, 375},
              .tab = 79,
              .block = {Chart1, 21},
-             .handler = &Form1::verMejor_Click},
+             .handler = &Form1::verMejor_Click,
+             .runGoesOn = true},
             {.control = label(&Form1::rotuloMejorA),
              .name = u"rotuloMejorA"_s,
              .text = u"a"_s,
@@ -517,14 +555,16 @@ std::vector<ControlRow> controlTable()
              .description
              = u"Abre el mapa del error sobre c y t0, con el recorrido del descenso."_s,
              .block = {Chart1, 32},
-             .handler = &Form1::verMapa_Click},
+             .handler = &Form1::verMapa_Click,
+             .runGoesOn = true},
             {.control = button(&Form1::verInforme),
              .name = u"verInforme"_s,
              .text = u"Informe del ajuste…"_s,
              .place = {8160, 9720, 2415, 375},
              .tab = 81,
              .block = {Chart1, 33},
-             .handler = &Form1::verInforme_Click},
+             .handler = &Form1::verInforme_Click,
+             .runGoesOn = true},
     };
     rows.insert(rows.end(), std::begin(chart), std::end(chart));
     return rows;

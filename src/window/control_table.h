@@ -4,6 +4,7 @@
 
 #include <QLine>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <variant>
@@ -33,9 +34,10 @@ struct LineIn
 };
 
 // What a control is, by the member that holds it.
-using ControlMember = std::variant<Member<QLabel>, Member<Readout>, Member<QPushButton>,
-                                   Member<TextBox>, Member<CheckBox>, Member<HScrollBar>,
-                                   Member<PictureBox>, Member<HistoryPlot>, LineIn, GridCell>;
+using ControlMember
+        = std::variant<Member<QLabel>, Member<Readout>, Member<QPushButton>, Member<TextBox>,
+                       Member<CheckBox>, Member<HScrollBar>, Member<PictureBox>,
+                       Member<HistoryPlot>, Member<QComboBox>, LineIn, GridCell>;
 
 // The view groups, walked in each group's own order by start-up, the view
 // switch and the recovery.
@@ -73,6 +75,7 @@ struct ControlRow
     ControlMember control{};   // the member it fills, and so its kind
     QString name{};            // its layout name, the objectName it is found by
     QString text{};            // caption, or the text a box starts with
+    QStringList entries{};     // a choice's entries; `text` is the one chosen at start
     QRect place{};             // left, top, width and height in twips (a line: none)
     int tab{-1};               // tab index; -1: none
     double points{0};          // a font of its own: "MS Sans Serif", regular, this size
@@ -113,6 +116,9 @@ struct ControlRow
     // edited keeps them for its own text.
     bool undoKeys{false};
     bool leavesOnEscape{false}; // TextBox::leavesOnEscape
+    // Its events change neither the fit nor the points, so a running descent
+    // goes on through them (the panel's buttons, the copy of the results).
+    bool runGoesOn{false};
 };
 
 // The rows in the order the controls are made: a later control lies above an

@@ -17,6 +17,7 @@
 // defined in that subsystem's folder. docs/design.md maps the folders and
 // tells how a view attaches and what undo keeps.
 
+#include "fit/animacion.h"
 #include "fit/constants.h"
 #include "fit/fit_state.h"
 #include "fit/fit_view.h"
@@ -41,6 +42,7 @@
 #include <vector>
 
 class QAction;
+class QComboBox;
 struct ControlRow;
 class InformeAjuste;
 struct PastedTable;
@@ -85,20 +87,22 @@ public:
     QLabel *Label14{};  // axis label 0 under Line2
 
     // ---- Fitting: step buttons, step size, derivatives and error figures
-    QLabel *Label1{};     // heading "Ajuste" of the step buttons
-    QPushButton *paso{};  // one step
-    QPushButton *paso3{}; // 100 steps
-    QPushButton *paso4{}; // 10000 steps
-    QLabel *Label2{};     // heading "Derivadas Parciales"
-    Readout *Label6{};    // dE/da readout
-    Readout *Label7{};    // dE/dc readout
-    Readout *Label8{};    // dE/dt0 readout
-    QLabel *Label3{};     // heading "Paso"
-    TextBox *Text1{};     // step size of the descent
-    QLabel *Label4{};     // heading "Error Cuadrático"
-    TextBox *label9{};    // squared error E
-    QLabel *Label5{};     // heading "Error normalizado (%)"
-    TextBox *label10{};   // normalized error in %, magenta when E grew
+    QLabel *Label1{};       // heading "Ajuste" of the step buttons
+    QPushButton *paso{};    // one step
+    QPushButton *paso3{};   // 100 steps
+    QPushButton *paso4{};   // 10000 steps
+    QLabel *Label2{};       // heading "Derivadas Parciales"
+    Readout *Label6{};      // dE/da readout
+    Readout *Label7{};      // dE/dc readout
+    Readout *Label8{};      // dE/dt0 readout
+    QLabel *Label3{};       // heading "Paso"
+    TextBox *Text1{};       // step size of the descent
+    QLabel *Label4{};       // heading "Error Cuadrático"
+    TextBox *label9{};      // squared error E
+    QLabel *Label5{};       // heading "Error normalizado (%)"
+    TextBox *label10{};     // normalized error in %, magenta when E grew
+    QPushButton *animar{};  // "Animar": runs the descent live; reads "Detener" while it runs
+    QComboBox *velocidad{}; // steps a second of a run, from 1 to 10000
 
     // ---- Parameter rows: a (L), c (C), t0 (T)
     QLabel *Para{};         // heading "Coeficientes"
@@ -146,6 +150,7 @@ public:
     // ---- Undo and redo of the chart view's actions
     QAction *accionDeshacer{}; // "Deshacer <acción>": Ctrl+Z
     QAction *accionRehacer{};  // "Rehacer <acción>": Ctrl+Shift+Z, Ctrl+Y
+    QAction *accionDetener{};  // Esc: ends a run of "Animar", enabled only while one goes
     QUndoStack pilaDeshacer;   // the last kLimiteDeshacer actions, with their states
 
     // Makes the handler it lives in one undoable action named `nombre`. An
@@ -217,6 +222,16 @@ public:
     void paso4_Click();
     void desbord();
 
+    // ---- "Animar": the descent run live on a timer (fit/animacion.cpp)
+    void animar_Click();
+    // One frame of a run: `pasos` steps, each the update of "Un paso", then
+    // one redraw. The timer calls it with the steps due by the clock.
+    void fotograma(int pasos);
+    bool animando() const { return animacion.activa; }
+    Animacion animacion; // the run going on, if any
+    // Ends a run, kept for undo as one action; false when none was running.
+    bool detenerAnimacion() noexcept;
+
     // ---- Chart
     void pintar();
     void pinter();
@@ -256,6 +271,9 @@ public:
     void restaurar(const Instantanea &estado);
     void vaciarDeshacer();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     // A handler has finished changing the fit state: views read it again.
     void estadoCambiado();
@@ -275,7 +293,9 @@ private:
     void crearDeshacer();
     // Runs an event's handler; every event of a control, of the undo keys and
     // of the map comes through here.
-    void despachar(const std::function<void()> &manejador) noexcept;
+    // A running descent ends first, unless `sigueAnimando` (the event changes
+    // neither the fit nor the points).
+    void despachar(const std::function<void()> &manejador, bool sigueAnimando = false) noexcept;
 
     // One member of the parameter family: its field, controls, bar mapping and
     // name ("a", "c", "t0").
@@ -298,6 +318,8 @@ private:
     BatchEnd descender(double s, int N);
     void actualizarParametros(double s);
     void publicarParametros();
+    // The positions publicarParametros writes, checked without writing them.
+    void comprobarBarras() const;
     // Runs a handler's body; a fault in it goes to desbord and ends the body.
     void enRecuperacion(const std::function<void()> &accion);
 
@@ -314,6 +336,15 @@ private:
     ClaveMejor claveDelMejor(Held held) const;
     mutable std::optional<ClaveMejor> claveMejor;
     mutable BestFit mejor;
+
+    // "Animar": the run, its frames and their end.
+    void tictac();
+    bool pasoAnimado();
+    void terminarAnimacion() noexcept;
+    void anunciarFiguras() noexcept;
+    bool animacionDetenida{false}; // the event being dispatched ended a run
+    bool detenidaAlEnfocar{false}; // ... or the focus moving to "Detener" just before it
+    void crearAnimacion();
 
     // Undo's bookkeeping.
     Instantanea instantanea() const;

@@ -4,6 +4,8 @@
 #include "platform/twips.h"
 #include "window/control_table.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -121,6 +123,16 @@ QWidget *make(Form1 &form, const ControlRow &row, Member<PictureBox> member)
     return form.*member = control;
 }
 
+// A choice among its entries, the row's text chosen.
+QWidget *make(Form1 &form, const ControlRow &row, Member<QComboBox> member)
+{
+    auto *control = new QComboBox(&form);
+    control->addItems(row.entries);
+    control->setCurrentIndex(int(row.entries.indexOf(row.text)));
+    control->setFocusPolicy(Qt::StrongFocus);
+    return form.*member = place(control, row);
+}
+
 QWidget *make(Form1 &form, const ControlRow &row, Member<HistoryPlot> member)
 {
     return form.*member = place(new HistoryPlot(&form, form.historia), row);
@@ -163,6 +175,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     const std::vector<ControlRow> filas = controlTable();
     crearControles(filas);
     crearDeshacer();
+    crearAnimacion();
     conectarEventos(filas);
     Form_Load();
 }
@@ -219,10 +232,12 @@ void Form1::crearControles(const std::vector<ControlRow> &filas)
 // Each event goes through despachar, bound to the row's handler.
 void Form1::conectarEventos(const std::vector<ControlRow> &filas)
 {
-    const auto enviar = [this](void (Form1::*manejador)()) {
-        return [this, manejador] { despachar([this, manejador] { (this->*manejador)(); }); };
-    };
     for (const ControlRow &fila : filas) {
+        const auto enviar = [this, sigue = fila.runGoesOn](void (Form1::*manejador)()) {
+            return [this, manejador, sigue] {
+                despachar([this, manejador] { (this->*manejador)(); }, sigue);
+            };
+        };
         QWidget *control = controlOf(*this, fila);
         if (fila.handler) {
             if (auto *boton = qobject_cast<QPushButton *>(control))
@@ -242,8 +257,15 @@ void Form1::conectarEventos(const std::vector<ControlRow> &filas)
                 caja->onKeyPress = [this, manejador](int16_t &KeyAscii) {
                     despachar([&] { (this->*manejador)(KeyAscii); });
                 };
-            if (fila.onLostFocus)
-                caja->onLostFocus = enviar(fila.onLostFocus);
+            if (const auto manejador = fila.onLostFocus)
+                caja->onLostFocus = [this, manejador] {
+                    const bool corria = animando();
+                    despachar([this, manejador] { (this->*manejador)(); });
+                    // The focus went to "Detener" with a press on it: the
+                    // click that follows is the press that ended the run.
+                    if (corria && !animando() && QApplication::focusWidget() == animar)
+                        detenidaAlEnfocar = true;
+                };
         }
 
         if (const auto *celda = std::get_if<GridCell>(&fila.control)) {
@@ -280,8 +302,12 @@ void Form1::conectarEventos(const std::vector<ControlRow> &filas)
 
 // Every event of the window's controls, of its undo keys and of the map's
 // choice of a start reaches its handler here. Whatever must act before any
-// handler runs goes first in this function.
-void Form1::despachar(const std::function<void()> &manejador) noexcept
+// handler runs goes first in this function: a running descent ends before the
+// event changes the fit (not inside a handler, whose own writes to the bars
+// come back here while `ocupado` is set).
+void Form1::despachar(const std::function<void()> &manejador, bool sigueAnimando) noexcept
 {
+    animacionDetenida = (!sigueAnimando && !ocupado && detenerAnimacion())
+            || std::exchange(detenidaAlEnfocar, false);
     raiseEvent(manejador);
 }

@@ -32,8 +32,8 @@ void Form1::verMapa_Click()
         // The race of methods in the map's window uses the step size: it reads
         // it again once a new one is committed, as well as after every handler.
         connect(Text1, &QLineEdit::editingFinished, mapa, &MapaError::actualizar);
-        // Ctrl+Z and the redo keys act on the fit from the map's window too.
-        mapa->addActions({accionDeshacer, accionRehacer});
+        // Ctrl+Z, the redo keys and Esc ending a run act on the fit from the map's window too.
+        mapa->addActions({accionDeshacer, accionRehacer, accionDetener});
         placeBeside(mapa, this);
     }
     mapa->abrir();
@@ -96,7 +96,7 @@ void Form1::verInforme_Click()
     if (!informe) {
         informe = new InformeAjuste(vista(), this);
         connect(this, &Form1::estadoCambiado, informe, &InformeAjuste::actualizar);
-        informe->addActions({accionDeshacer, accionRehacer});
+        informe->addActions({accionDeshacer, accionRehacer, accionDetener});
         placeBeside(informe, this);
     }
     informe->show();
