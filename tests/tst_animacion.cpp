@@ -197,6 +197,9 @@ private slots:
         if (undone != "animación") {
             form->pilaDeshacer.undo();
             QCOMPARE(form->pilaDeshacer.undoText(), QStringLiteral("animación"));
+            form->pilaDeshacer.undo();
+            form->pilaDeshacer.redo(); // the run ended with the box as it was
+            QCOMPARE(form->Check1->value(), 0);
         }
         if (control == "paso") { // the step after the run's 20 is the 21st click
             for (int k = 0; k < 21; ++k)

@@ -190,9 +190,11 @@ bool Form1::detenerAnimacion() noexcept
     if (!animando())
         return false;
     terminarAnimacion();
+    const quint64 marca = marcaDeshacer;
     guardarAccion(desbordamientos != animacion.desbordamientos ? QStringLiteral("Desbordamiento")
                                                                : QStringLiteral("animación"),
                   std::move(animacion.antes));
+    marcaAnimacion = marcaDeshacer != marca ? marcaDeshacer : 0;
     return true;
 }
 
