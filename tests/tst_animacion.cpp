@@ -164,6 +164,8 @@ private slots:
                                     << "fijar a";
         QTest::newRow("the way back to the table") << "Command5"
                                                    << "animación";
+        QTest::newRow("a press on \"Detener\" from a parameter box") << "Lval"
+                                                                     << "animación";
         QTest::newRow("closing the window") << "close"
                                             << "animación";
     }
@@ -188,7 +190,10 @@ private slots:
             form->Check1->click();
         else if (control == "close")
             form->close();
-        else
+        else if (control == "Lval") { // leaving the box ends the run; the click starts none
+            form->Lval->setFocus();
+            QTest::mouseClick(form->animar, Qt::LeftButton);
+        } else
             ::control<QAbstractButton>(*form, control)->click();
 
         QVERIFY(!form->animando() && !form->animacion.temporizador.isActive());
@@ -197,6 +202,9 @@ private slots:
         if (undone != "animación") {
             form->pilaDeshacer.undo();
             QCOMPARE(form->pilaDeshacer.undoText(), QStringLiteral("animación"));
+            form->pilaDeshacer.undo();
+            form->pilaDeshacer.redo(); // the run ended with the box as it was
+            QCOMPARE(form->Check1->value(), 0);
         }
         if (control == "paso") { // the step after the run's 20 is the 21st click
             for (int k = 0; k < 21; ++k)

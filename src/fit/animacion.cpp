@@ -116,7 +116,10 @@ void Form1::tictac()
         return;
     const int velocidadAhora = velocidadElegida(velocidad);
     const int pasos = animacion.ritmo.debidos(velocidadAhora, animacion.reloj.nsecsElapsed());
-    animacion.temporizador.setInterval(RitmoDescenso::intervalo(velocidadAhora));
+    // Set only when it changes: setting it restarts the timer.
+    if (const int ms = RitmoDescenso::intervalo(velocidadAhora);
+        ms != animacion.temporizador.interval())
+        animacion.temporizador.setInterval(ms);
     fotograma(pasos);
 }
 
@@ -187,9 +190,11 @@ bool Form1::detenerAnimacion() noexcept
     if (!animando())
         return false;
     terminarAnimacion();
+    const quint64 marca = marcaDeshacer;
     guardarAccion(desbordamientos != animacion.desbordamientos ? QStringLiteral("Desbordamiento")
                                                                : QStringLiteral("animación"),
                   std::move(animacion.antes));
+    marcaAnimacion = marcaDeshacer != marca ? marcaDeshacer : 0;
     return true;
 }
 

@@ -344,6 +344,7 @@ private:
     void anunciarFiguras() noexcept;
     bool animacionDetenida{false}; // the event being dispatched ended a run
     bool detenidaAlEnfocar{false}; // ... or the focus moving to "Detener" just before it
+    quint64 marcaAnimacion{0};     // marcaDeshacer as the last run's action was kept
     void crearAnimacion();
 
     // Undo's bookkeeping.

@@ -36,6 +36,7 @@ public:
     { }
 
     const std::shared_ptr<const Instantanea> &estadoDespues() const { return despues; }
+    void cambiarDespues(std::shared_ptr<const Instantanea> estado) { despues = std::move(estado); }
 
     void undo() override { form.restaurar(*antes); }
 
@@ -155,6 +156,15 @@ void Form1::cambioFijado(const CheckBox *caja, int indice, const QString &nombre
     if (ocupado)
         return;
     try {
+        // A run of "Animar" that this click ended was kept with the box as it
+        // is now: it ended with the box as it was.
+        if (animacionDetenida && marcaAnimacion == marcaDeshacer && pilaDeshacer.index() > 0) {
+            auto *animada = static_cast<AccionAjuste *>(
+                    const_cast<QUndoCommand *>(pilaDeshacer.command(pilaDeshacer.index() - 1)));
+            Instantanea fin = *animada->estadoDespues();
+            fin.fijados[size_t(indice)] = caja->previousValue();
+            animada->cambiarDespues(std::make_shared<const Instantanea>(std::move(fin)));
+        }
         Instantanea antes = instantanea();
         antes.fijados[size_t(indice)] = caja->previousValue();
         guardarAccion((caja->value() != 0 ? QStringLiteral("fijar ") : QStringLiteral("soltar "))
