@@ -18,7 +18,6 @@ constexpr QRgb kAnchors[] = {0x440154, 0x482576, 0x414487, 0x35608d, 0x2a788e, 0
 constexpr int kSteps = int(std::size(kAnchors)) - 1;
 
 constexpr int kBarWidth = 16; // pixels
-constexpr int kTick = 3;
 
 } // namespace
 
@@ -61,7 +60,7 @@ QSize ColourKey::sizeHint() const
     const QFontMetrics metrics = fontMetrics();
     const int labels = std::max(metrics.horizontalAdvance(QStringLiteral("1E-100")),
                                 metrics.horizontalAdvance(QStringLiteral("sin valor")));
-    return {8 + kBarWidth + kTick + 4 + labels + 6, 200};
+    return {8 + kBarWidth + kTickLength + 4 + labels + 6, 200};
 }
 
 QSize ColourKey::minimumSizeHint() const
@@ -83,7 +82,7 @@ void ColourKey::paintEvent(QPaintEvent *)
     const QRect bar = barArea();
     const QFontMetrics metrics = fontMetrics();
     const int text = metrics.height();
-    const AxisLook beside{Qt::RightEdge, bar.right(), 1, kTick, kTick + 4, rect()};
+    const AxisLook beside{Qt::RightEdge, bar.right(), 1, kTickLength, kTickLength + 4, rect()};
     painter.setPen(palette().color(QPalette::WindowText));
     drawAxisName(painter, beside, bar, QStringLiteral("E"), metrics);
 
@@ -110,6 +109,6 @@ void ColourKey::paintEvent(QPaintEvent *)
     const QRect swatch(bar.left(), bar.bottom() + text + 6, kBarWidth, text - 2);
     painter.fillRect(swatch, QColor(kNoValueColour));
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
-    painter.drawText(QRect(swatch.right() + kTick + 4, swatch.top() - 1, width(), text),
+    painter.drawText(QRect(swatch.right() + kTickLength + 4, swatch.top() - 1, width(), text),
                      Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("sin valor"));
 }

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kMaxCells = 256; // a side of the surface's grid, at most
-constexpr int kTick = 4;       // pixels
+constexpr int kMapTick = 4;    // pixels
 constexpr double kMargin = 0.15;
 constexpr double kZoomPerNotch = 0.8;
 constexpr double kPanPerKey = 0.1; // of the framing's span
@@ -125,8 +125,8 @@ void MapPlot::medirMargenes()
 {
     const QFontMetrics metrics = fontMetrics();
     const int text = metrics.height();
-    margenes = QMargins(metrics.horizontalAdvance(QStringLiteral("-00,00000")) + kTick + 6,
-                        text + 6, 12, 2 * text + kTick + 8);
+    margenes = QMargins(metrics.horizontalAdvance(QStringLiteral("-00,00000")) + kMapTick + 6,
+                        text + 6, 12, 2 * text + kMapTick + 8);
 }
 
 QRect MapPlot::plotArea() const
@@ -452,11 +452,11 @@ void MapPlot::dibujarEjes(QPainter &painter) const
     const QFontMetrics metrics = fontMetrics();
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(area.adjusted(-1, -1, 0, 0));
-    AxisLook under{Qt::BottomEdge, area.bottom(), 1, kTick, kTick + 2, rect()};
+    AxisLook under{Qt::BottomEdge, area.bottom(), 1, kMapTick, kMapTick + 2, rect()};
     under.align = Qt::AlignCenter;
     drawAxis(painter, under, cAxis().ticksEvery(70), metrics);
-    const AxisLook left{Qt::LeftEdge, area.left(), 2,
-                        kTick + 1,    kTick + 4,   rect().adjusted(0, 2, 0, 0)};
+    const AxisLook left{Qt::LeftEdge, area.left(),  2,
+                        kMapTick + 1, kMapTick + 4, rect().adjusted(0, 2, 0, 0)};
     drawAxis(painter, left, t0Axis().ticksEvery(50), metrics);
     drawAxisName(painter, under, area, QStringLiteral("c"), metrics);
     drawAxisName(painter, left, area, QStringLiteral("t0"), metrics);

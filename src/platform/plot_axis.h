@@ -21,6 +21,10 @@ class QPainter;
 QString tickText(double value, TickStep step);
 QString decadeText(int decade);
 
+// The length of a tick's mark in pixels, the same on every plot but the map's
+// own axes, whose marks are a pixel longer beside its larger picture.
+constexpr int kTickLength = 3;
+
 // One tick: where it falls along its axis, in the widget's pixels, and its
 // label (none where empty).
 struct AxisTick

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kTick = 3;    // pixels
 constexpr int kSample = 18; // the legend's line sample
 
 const QString kIterationName = QStringLiteral("iteración");
@@ -114,7 +113,8 @@ void RacePlot::measure()
 QRect RacePlot::plotArea() const
 {
     const int text = fontMetrics().height();
-    return rect().adjusted(labelWidth + kTick + 6, text + 6, -legendWidth, -(2 * text + kTick + 8));
+    return rect().adjusted(labelWidth + kTickLength + 6, text + 6, -legendWidth,
+                           -(2 * text + kTickLength + 8));
 }
 
 AxisScale RacePlot::iterationAxis() const
@@ -175,13 +175,13 @@ void RacePlot::drawAxes(QPainter &painter) const
     painter.drawLine(area.bottomLeft(), area.topLeft());
     painter.drawLine(area.bottomLeft(), area.bottomRight());
     const QRect bounds = rect().adjusted(2, 2, -2, 0);
-    const AxisLook left{Qt::LeftEdge, area.left(), 0, kTick, kTick + 2, bounds};
+    const AxisLook left{Qt::LeftEdge, area.left(), 0, kTickLength, kTickLength + 2, bounds};
     const int upEvery = labelEvery(up.high - up.low, area.height() - 2, metrics.height() + 2);
     drawAxis(painter, left, errorAxis().decadeTicks(upEvery), metrics);
     int widest = 0;
     for (int decade = across.low; decade <= across.high; ++decade)
         widest = std::max(widest, metrics.horizontalAdvance(decadeText(decade)));
-    AxisLook under{Qt::BottomEdge, area.bottom(), 0, kTick, kTick + 2, bounds};
+    AxisLook under{Qt::BottomEdge, area.bottom(), 0, kTickLength, kTickLength + 2, bounds};
     under.align = Qt::AlignCenter;
     const int acrossEvery = labelEvery(across.high - across.low, area.width(), widest + 8);
     drawAxis(painter, under, iterationAxis().decadeTicks(acrossEvery), metrics);

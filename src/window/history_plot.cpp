@@ -12,11 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr int kTick = 3; // pixels
-
-} // namespace
+namespace { } // namespace
 
 HistoryPlot::HistoryPlot(QWidget *parent, const ErrorHistory &history)
     : QWidget(parent), history(history)
@@ -54,7 +50,7 @@ void HistoryPlot::refresh(std::optional<double> bestError)
 QRect HistoryPlot::plotArea() const
 {
     const int text = fontMetrics().height();
-    return rect().adjusted(labelWidth + kTick + 6, text / 2 + 3, -10, -(text + 5));
+    return rect().adjusted(labelWidth + kTickLength + 6, text / 2 + 3, -10, -(text + 5));
 }
 
 // The decades run from the top of the plot down to two pixels above its
@@ -121,7 +117,7 @@ void HistoryPlot::drawAxes(QPainter &painter) const
     painter.drawLine(area.bottomLeft(), area.topLeft());
     painter.drawLine(area.bottomLeft(), area.bottomRight());
     const int every = labelEvery(decades.high - decades.low, area.height(), metrics.height() + 2);
-    const AxisLook left{Qt::LeftEdge, area.left(), 0, kTick, kTick + 2, rect()};
+    const AxisLook left{Qt::LeftEdge, area.left(), 0, kTickLength, kTickLength + 2, rect()};
     drawAxis(painter, left, errorAxis().decadeTicks(every), metrics);
     AxisLook under{Qt::BottomEdge, area.bottom(), 0, -1, 3, rect().adjusted(0, 0, -3, 0), 80};
     drawAxis(painter, under, {{double(area.left()), numberToText(0)}}, metrics);
