@@ -121,6 +121,8 @@ SurfaceColumns surfaceColumns(const SurfaceGrid &grid, const Points &points)
     const std::span<const double> t = points.t.first(n);
     const auto [least, most] = std::minmax_element(t.begin(), t.end());
     out.tMiddle = *least / 2 + *most / 2;
+    out.tLeast = *least;
+    out.tMost = *most;
     out.stride = (grid.columns + lanes - 1) / lanes * lanes;
     const size_t stride = size_t(out.stride);
     out.factors.resize(stride * n);
@@ -141,56 +143,64 @@ SurfaceColumns surfaceColumns(const SurfaceGrid &grid, const Points &points)
 namespace {
 
 constexpr int kLanes = SurfaceColumns::kLanes;
-constexpr double kNoUnderflow = 1e-100;
+constexpr double kNoUnderflow = 1e-200;
 
 // log10 E at kLanes cells of one row, from their columns' factors (`factors`
 // is the first point's, a stride apart for the next) and their c, into `out`:
 // the arithmetic of cellAt and fromLogistic for each lane, in their order,
 // but for the product of the factors and, where it changes nothing but the
-// last bits, no division by the largest g. `room` holds n·kLanes values.
-// The lanes are independent, so their chains of sums run side by side.
-void factoredCells(double a, Held held, const double *c, double fromMiddle,
-                   std::span<const double> d, std::span<const double> y,
-                   const double *__restrict factors, size_t stride, double *__restrict room,
-                   double *out)
+// last bits, no division by the largest g: with Σ g² above kNoUnderflow no g
+// that counts has underflowed. The lanes are independent, so their chains of
+// sums run side by side. `room` holds n·kLanes values; every t is finite, and
+// `dLeast`, `dMost` are the least and the largest t − t0.
+void factoredCells(double a, Held held, const double *c, double fromMiddle, double dLeast,
+                   double dMost, std::span<const double> y, const double *__restrict factors,
+                   size_t stride, double *__restrict room, double *out)
 {
-    const size_t n = d.size();
-    const bool bothSides = !(held.c && held.t0);
-    double rowFactor[kLanes], largest[kLanes], scale[kLanes], E[kLanes];
+    const size_t n = y.size();
+    double rowFactor[kLanes], scale[kLanes], E[kLanes] = {};
     bool faults[kLanes];
     for (int lane = 0; lane < kLanes; ++lane) {
         rowFactor[lane] = std::exp(c[lane] * fromMiddle);
-        largest[lane] = 0.0;
-        E[lane] = 0.0;
         scale[lane] = a;
-        faults[lane] = false;
+        // Rounding keeps the order of products, so the extreme exponents
+        // d·(−c) are those of the extreme d: the same test as faultsAt.
+        const double u1 = dLeast * -c[lane], u2 = dMost * -c[lane];
+        const double uMost = std::max(u1, u2), uLeast = std::min(u1, u2);
+        faults[lane] = !(uMost <= kExpLimit) || (!(held.c && held.t0) && !(-uLeast <= kExpLimit));
     }
     for (size_t k = 0; k < n; ++k) {
         double *g = room + k * kLanes;
         const double *factor = factors + k * stride;
-        for (int lane = 0; lane < kLanes; ++lane) {
-            const double u = d[k] * -c[lane];
-            faults[lane] = faults[lane] || !(u <= kExpLimit) || (bothSides && !(-u <= kExpLimit));
+        for (int lane = 0; lane < kLanes; ++lane)
             g[lane] = 1 / (factor[lane] * rowFactor[lane] + 1);
-            largest[lane] = std::max(largest[lane], g[lane]);
-        }
     }
     if (!held.a) {
-        // Dividing g by its largest keeps Σ g² from underflowing; with the
-        // largest above kNoUnderflow it cannot, and the divisions are spared.
-        bool small = false;
-        for (int lane = 0; lane < kLanes; ++lane)
-            small = small || largest[lane] < kNoUnderflow;
-        if (small)
-            for (size_t k = 0; k < n; ++k)
-                for (int lane = 0; lane < kLanes; ++lane)
-                    room[k * kLanes + size_t(lane)] /= largest[lane];
         double gy[kLanes] = {}, gg[kLanes] = {};
         for (size_t k = 0; k < n; ++k) {
             const double *g = room + k * kLanes;
             for (int lane = 0; lane < kLanes; ++lane) {
                 gy[lane] += g[lane] * y[k];
                 gg[lane] += g[lane] * g[lane];
+            }
+        }
+        bool small = false;
+        for (int lane = 0; lane < kLanes; ++lane)
+            small = small || !(gg[lane] >= kNoUnderflow);
+        if (small) {
+            // Deep in the lower tail: g divided by its largest, as fromLogistic does.
+            for (int lane = 0; lane < kLanes; ++lane) {
+                double largest = 0.0, y2 = 0.0, g2 = 0.0;
+                for (size_t k = 0; k < n; ++k)
+                    largest = std::max(largest, room[k * kLanes + size_t(lane)]);
+                for (size_t k = 0; k < n; ++k) {
+                    double &g = room[k * kLanes + size_t(lane)];
+                    g /= largest;
+                    y2 += g * y[k];
+                    g2 += g * g;
+                }
+                gy[lane] = y2;
+                gg[lane] = g2;
             }
         }
         for (int lane = 0; lane < kLanes; ++lane)
@@ -228,6 +238,7 @@ void errorSurfaceRows(const SurfaceGrid &grid, const SurfaceColumns &columns, do
     for (int row = begin; row < end; ++row) {
         const double t0 = grid.t0(row);
         const double fromMiddle = t0 - columns.tMiddle;
+        const double dLeast = columns.tLeast - t0, dMost = columns.tMost - t0;
         for (size_t k = 0; k < n; ++k)
             d[k] = points.t[k] - t0;
         double *out = surface.data() + size_t(row) * size_t(width);
@@ -241,8 +252,8 @@ void errorSurfaceRows(const SurfaceGrid &grid, const SurfaceColumns &columns, do
                         && std::fabs(c[lane] * fromMiddle) <= SurfaceColumns::kFactorLimit;
             }
             if (factored) {
-                factoredCells(a, held, c, fromMiddle, d, y, columns.factors.data() + first, stride,
-                              room.data(), values);
+                factoredCells(a, held, c, fromMiddle, dLeast, dMost, y,
+                              columns.factors.data() + first, stride, room.data(), values);
             } else {
                 for (int lane = 0; lane < kLanes; ++lane) {
                     const double E = cellAt(a, c[lane], d, y, held, g.data()).E;

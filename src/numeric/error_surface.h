@@ -58,6 +58,7 @@ struct SurfaceColumns
     static constexpr double kFactorLimit = 300;
     static constexpr int kLanes = 8;
     double tMiddle{0.0};
+    double tLeast{0.0}, tMost{0.0};
     int stride{0};                     // the columns, padded
     std::vector<double> factors;       // e^(−c(t − tm)), stride columns of each point in turn
     std::vector<unsigned char> usable; // by column: every one of its factors within the limit
