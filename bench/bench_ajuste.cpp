@@ -32,7 +32,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -363,9 +365,11 @@ void BM_paso4_Click_carrera(benchmark::State &state)
 }
 BENCHMARK(BM_paso4_Click_carrera)->Unit(benchmark::kMillisecond);
 
-// The error surface over the twenty points on a 256 x 256 grid around the
+// The error surface over the twenty points on a side x side grid around the
 // valley, a free: what the map computes when the points, the held set, a held
-// value or the framing change.
+// value or the framing change. Arg 1: on both cores, as the map does; 0: on
+// this thread alone. The surface is timed by the clock on the wall (it runs on
+// two threads), and so is the reference loop after each run for vs_reference.
 void BM_errorSurface(benchmark::State &state)
 {
     double t[21]{}, y[21]{};
@@ -373,11 +377,32 @@ void BM_errorSurface(benchmark::State &state)
         t[k] = k;
         y[k] = sampleY(k);
     }
-    const SurfaceGrid grid{0.2, 1.6, -1, 8, 256, 256};
-    for (auto _ : state)
-        benchmark::DoNotOptimize(errorSurface(grid, 5, {}, {t, y, 20}).data());
+    const int side = int(state.range(0));
+    const bool overCores = state.range(1) == 1;
+    const SurfaceGrid grid{0.2, 1.6, -1, 8, side, side};
+    using Clock = std::chrono::steady_clock;
+    double surfaceSeconds = 0, kernelSeconds = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const std::vector<double> surface = overCores ? surfaceOverCores(grid, 5, {}, {t, y, 20})
+                                                      : errorSurface(grid, 5, {}, {t, y, 20});
+        benchmark::DoNotOptimize(surface.data());
+        const Clock::time_point end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        surfaceSeconds += std::chrono::duration<double>(end - start).count();
+        const Clock::time_point before = Clock::now();
+        referenceSeconds(10000);
+        kernelSeconds += std::chrono::duration<double>(Clock::now() - before).count();
+    }
+    state.counters["vs_reference"] = kernelSeconds > 0 ? surfaceSeconds / kernelSeconds : 0;
 }
-BENCHMARK(BM_errorSurface)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_errorSurface)
+        ->Args({256, 1})
+        ->Args({256, 0})
+        ->Args({512, 1})
+        ->Args({960, 1})
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 
 // What the open map does after a step or a batch: its slot (the path, the
 // marker, the best fit and the readout, the surface left as it is) and one

@@ -4,6 +4,7 @@
 #include "numeric/error_surface.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -119,6 +120,61 @@ private slots:
         for (const auto &cell : cells)
             QCOMPARE_NEAR(surface[size_t(cell.row * 4 + cell.column)],
                           std::log10(double(directError(7, cell.c, cell.t0, sample))));
+    }
+
+    // The surface against mapError at every cell centre: grey exactly where
+    // mapError is NaN, the same value up to its last bits elsewhere, and the
+    // same doubles whether its rows are computed at once or in bands.
+    void surfaceAgreesWithMapError_data()
+    {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<QList<double>>("frame"); // c low, c high, t0 low, t0 high
+        QTest::addColumn<int>("held");            // 1 a, 2 c and t0
+        QTest::addColumn<bool>("grey");           // some cell is
+        Sample years = logisticSample(8, 0.4, 10, 20, 0.1);
+        for (double &t : years.t)
+            t += 1990;
+        const Sample far = twoPoints(0, 1, 1000, 2);
+        QTest::newRow("the valley of twenty points")
+                << logisticSample(8, 0.9, 6, 20, 0.1) << QList<double>{0.2, 1.6, -1, 8} << 0
+                << false;
+        QTest::newRow("a held") << logisticSample(8, 0.9, 6, 20, 0.1)
+                                << QList<double>{-3, 3, -20, 30} << 1 << false;
+        QTest::newRow("grey on both sides of c = 0")
+                << far << QList<double>{-1.5, 1.5, -200, 1200} << 0 << true;
+        QTest::newRow("c and t0 held: grey on one side only")
+                << far << QList<double>{-1.5, 1.5, -200, 1200} << 2 << true;
+        QTest::newRow("years: factors beyond their limit, and grey")
+                << years << QList<double>{-6, 6, 1500, 2500} << 0 << true;
+    }
+
+    void surfaceAgreesWithMapError()
+    {
+        QFETCH(Sample, sample);
+        QFETCH(QList<double>, frame);
+        QFETCH(int, held);
+        QFETCH(bool, grey);
+        const Held h{(held & 1) != 0, (held & 2) != 0, (held & 2) != 0};
+        const SurfaceGrid grid{frame[0], frame[1], frame[2], frame[3], 37, 29};
+        const std::vector<double> surface = errorSurface(grid, 6, h, sample.points());
+        bool anyGrey = false;
+        for (int row = 0; row < grid.rows; ++row)
+            for (int column = 0; column < grid.columns; ++column) {
+                const double E = mapError(6, grid.c(column), grid.t0(row), h, sample.points());
+                const double value = surface[size_t(row * grid.columns + column)];
+                QCOMPARE(std::isnan(value), std::isnan(E));
+                anyGrey = anyGrey || std::isnan(E);
+                if (!std::isnan(E))
+                    QVERIFY2(std::fabs(value - std::log10(E)) <= 1e-12,
+                             qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(column)));
+            }
+        QCOMPARE(anyGrey, grey);
+
+        const SurfaceColumns columns = surfaceColumns(grid, sample.points());
+        std::vector<double> bands(surface.size());
+        for (const auto &[begin, end] : {std::pair{0, 5}, std::pair{5, 6}, std::pair{6, 40}})
+            errorSurfaceRows(grid, columns, 6, h, sample.points(), begin, end, bands);
+        QVERIFY(std::memcmp(bands.data(), surface.data(), surface.size() * sizeof(double)) == 0);
     }
 
     // Where the program's own evaluation would fault the value is NaN, and

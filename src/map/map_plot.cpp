@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr int kMaxCells = 256; // a side of the surface's grid, at most
+constexpr int kBandRows = 16;  // rows of the surface a thread takes at a time
 constexpr int kMapTick = 4;    // pixels
 constexpr double kMargin = 0.15;
 constexpr double kZoomPerNotch = 0.8;
@@ -77,6 +79,21 @@ MapFrame withinBars(MapFrame frame)
 }
 
 } // namespace
+
+std::vector<double> surfaceOverCores(const SurfaceGrid &grid, double a, Held held,
+                                     const Points &points)
+{
+    const int rows = std::max(grid.rows, 0);
+    std::vector<double> surface(size_t(std::max(grid.columns, 0)) * size_t(rows));
+    const SurfaceColumns columns = surfaceColumns(grid, points);
+    std::vector<int> bands;
+    for (int begin = 0; begin < rows; begin += kBandRows)
+        bands.push_back(begin);
+    QtConcurrent::blockingMap(bands, [&](int begin) {
+        errorSurfaceRows(grid, columns, a, held, points, begin, begin + kBandRows, surface);
+    });
+    return surface;
+}
 
 MapFrame frameAround(const std::vector<QPointF> &points)
 {
@@ -290,7 +307,7 @@ void MapPlot::calcularSuperficie()
 {
     const FitState &state = vista.state();
     rejilla = rejillaPedida();
-    std::vector<double> values = errorSurface(rejilla, state.a, vista.held(), vista.points());
+    std::vector<double> values = surfaceOverCores(rejilla, state.a, vista.held(), vista.points());
     clave = claveSuperficie();
     ++computed;
 

@@ -30,6 +30,11 @@ struct MapFrame
 // of it within the bars' ranges.
 MapFrame frameAround(const std::vector<QPointF> &points);
 
+// errorSurface computed in bands of rows on Qt Concurrent's pool of one thread
+// per core, the calling thread among them; the same values, row for row.
+std::vector<double> surfaceOverCores(const SurfaceGrid &grid, double a, Held held,
+                                     const Points &points);
+
 // A path drawn over the map besides the descent's own: its points in (c, t0),
 // in order, and its colour.
 struct ExtraPath

@@ -3,6 +3,7 @@
 #include "numeric/descent.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 // The squared error over the plane of c and t0: the landscape the descent
@@ -37,6 +38,36 @@ struct SurfaceGrid
 };
 
 // log10 E at every cell of the grid, row by row: the value of mapError at the
-// cell's centre, NaN where that is NaN and −∞ where E is 0.
+// cell's centre, NaN where that is NaN and −∞ where E is 0. A cell is NaN by
+// the same test of the exponents as mapError's; its value may differ from
+// mapError's in the last bits (see SurfaceColumns).
 std::vector<double> errorSurface(const SurfaceGrid &grid, double a, Held held,
                                  const Points &points);
+
+// What every row of a surface shares. e^(−c(t − t0)) is taken as the product
+// e^(−c(t − tm))·e^(c(t0 − tm)) about the middle tm of the points' t: the first
+// factor depends on the column and the point alone, so a cell takes one
+// exponential instead of one per point. Where either argument exceeds
+// kFactorLimit (the product could then leave the normal range) the cell takes
+// every exponential itself, as mapError does. Cells are taken kLanes columns
+// at a time, each lane a cell of its own with the same arithmetic in the same
+// order, so that the processor works on several cells at once; the columns
+// are padded to a whole number of groups with copies of the last one.
+struct SurfaceColumns
+{
+    static constexpr double kFactorLimit = 300;
+    static constexpr int kLanes = 8;
+    double tMiddle{0.0};
+    double tLeast{0.0}, tMost{0.0};
+    int stride{0};                     // the columns, padded
+    std::vector<double> factors;       // e^(−c(t − tm)), stride columns of each point in turn
+    std::vector<unsigned char> usable; // by column: every one of its factors within the limit
+};
+
+SurfaceColumns surfaceColumns(const SurfaceGrid &grid, const Points &points);
+
+// The rows [begin, end) of errorSurface(grid, a, held, points), written into
+// their place in `surface`, which holds the whole grid. Rows apart share
+// nothing but what they read, so they may be computed on threads of their own.
+void errorSurfaceRows(const SurfaceGrid &grid, const SurfaceColumns &columns, double a, Held held,
+                      const Points &points, int begin, int end, std::span<double> surface);
