@@ -61,6 +61,16 @@ QStringList cellsOf(const QList<QStringList> &lines, const QString &section, con
     return {};
 }
 
+// The texts of the best fit's column, in the report's order.
+QStringList bestColumn(InformeAjuste *report)
+{
+    QStringList texts;
+    for (Readout *readout : report->findChildren<Readout *>())
+        if (readout->accessibleName().endsWith(QStringLiteral(", mejor ajuste")))
+            texts << readout->text();
+    return texts;
+}
+
 void typeAndEnter(TextBox *box, const QString &text)
 {
     box->clear();
@@ -109,6 +119,43 @@ private slots:
         QCOMPARE(report->ajusteActual().p.a, 5.0);
         openReport(*form);
         QCOMPARE(a->text(), numberToText(form->a));
+    }
+
+    // The best fit's column is kept over a step, and written again after
+    // each thing it shows depends on: the same texts as a report opened
+    // afresh on the changed state.
+    void bestColumnFollowsItsInputs_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a step leaves it as it was") << "step";
+        QTest::newRow("a held box") << "held";
+        QTest::newRow("a point") << "point";
+    }
+    void bestColumnFollowsItsInputs()
+    {
+        QFETCH(QString, change);
+        const Sample sample = logisticSample(8, 0.9, 6, 12, 0.1);
+        const auto stepChangeStep = [&](Form1 &form) {
+            QTest::mouseClick(form.paso4, Qt::LeftButton);
+            const QStringList before = form.informe ? bestColumn(form.informe) : QStringList();
+            if (change == QLatin1String("held"))
+                form.Check2->setValue(1);
+            if (change == QLatin1String("point")) {
+                form.Command5_Click();
+                form.yv(3)->setText(QStringLiteral("4,5"));
+                form.Command5_Click();
+            }
+            QTest::mouseClick(form.paso4, Qt::LeftButton);
+            return before;
+        };
+        auto form = chartView(sample);
+        InformeAjuste *report = openReport(*form);
+        const QStringList before = stepChangeStep(*form);
+        auto twin = chartView(sample);
+        stepChangeStep(*twin);
+        const QStringList fresh = bestColumn(openReport(*twin));
+        QCOMPARE(bestColumn(report), fresh);
+        QCOMPARE(fresh == before, change == QLatin1String("step"));
     }
 
     // Two points for three free parameters: "—" in the cells, no message,

@@ -34,6 +34,10 @@ public:
     {
         if (kind == QAccessible::Value)
             return figure();
+        // A label without a description of its own is described by its tool
+        // tip, the whole figure where it is cut: brought up to date first.
+        if (kind == QAccessible::Description)
+            label()->updateToolTip();
         return QAccessibleWidget::text(kind);
     }
 
@@ -158,7 +162,10 @@ void Readout::setText(const QString &figure)
     if (figure == before)
         return;
     QLabel::setText(figure);
-    showWholeInToolTip();
+    // Whether the figure fits takes shaping its text; the tool tip that says
+    // so is settled when the figure is drawn, which measures it anyway, or
+    // when the tool tip or the description is asked for before that.
+    toolTipDue = true;
     // AT-SPI has no "text replaced": the bridge sends the old figure as
     // deleted and the new one as inserted.
     QAccessibleTextUpdateEvent changed(this, 0, before, figure);
@@ -221,6 +228,8 @@ QSize Readout::minimumSizeHint() const
 void Readout::paintEvent(QPaintEvent *event)
 {
     const QString shown = shownText();
+    if (toolTipDue)
+        setWholeInToolTip(shown);
     if (shown == text()) {
         QLabel::paintEvent(event);
         return;
@@ -246,9 +255,30 @@ void Readout::changeEvent(QEvent *event)
         showWholeInToolTip();
 }
 
+bool Readout::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        updateToolTip();
+    return QLabel::event(event);
+}
+
+void Readout::updateToolTip()
+{
+    if (toolTipDue)
+        showWholeInToolTip();
+}
+
 void Readout::showWholeInToolTip()
 {
-    setToolTip(shownText() == text() ? QString() : text());
+    setWholeInToolTip(shownText());
+}
+
+void Readout::setWholeInToolTip(const QString &shown)
+{
+    toolTipDue = false;
+    const QString whole = shown == text() ? QString() : text();
+    if (whole != toolTip())
+        setToolTip(whole);
 }
 
 void makeReadout(Readout *readout, const QString &name)

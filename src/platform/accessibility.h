@@ -41,18 +41,26 @@ public:
     void setLeastWidth(int pixels);
     QSize minimumSizeHint() const override;
 
+    // The tool tip holds the whole figure where it is cut, and nothing where
+    // it fits; settled late, on the first paint, tool tip or description
+    // after a new figure.
+    void updateToolTip();
+
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void showWholeInToolTip();
+    void setWholeInToolTip(const QString &shown);
     // The room the figure needs to be shown whole: its advance and what lies
     // around the text.
     int wholeWidth() const;
 
     int leastWidth{0};
+    bool toolTipDue{false};
 };
 
 void makeReadout(Readout *readout, const QString &name);

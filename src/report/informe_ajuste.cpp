@@ -325,9 +325,17 @@ void InformeAjuste::calcular() noexcept
         const Points points = vista.points();
         const Held held = vista.held();
         actual = fitStatistics(Parameters{state.a, state.c, state.t0}, held, points);
-        mejor = bestFitStatistics(vista.best(), held, points);
         mostrarColumna(columnas[0], actual);
-        mostrarColumna(columnas[1], mejor);
+        const BestFit &best = vista.best();
+        const ClaveMejor clave{
+                best.whyNot, best.p, best.E, held.a, held.c, held.t0, vista.pointsRevision(),
+                QLocale()};
+        if (clave != claveMejor) {
+            claveMejor.reset(); // a column half written is worked out again
+            mejor = bestFitStatistics(best, held, points);
+            mostrarColumna(columnas[1], mejor);
+            claveMejor = clave;
+        }
         aviso->setText(actual.atMinimum() ? QString() : kNotMinimum);
         mostrarResiduos();
         mostrarFigura(points);

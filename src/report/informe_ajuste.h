@@ -7,11 +7,14 @@
 #include "report/report_text.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 class FitPlot;
 class QGridLayout;
@@ -92,6 +95,19 @@ private:
     const FitView &vista;
     FitStatistics actual;
     FitStatistics mejor;
+    // What the best fit's column was worked out from: a step changes none of
+    // it, so the column is worked out and written again only when it differs.
+    struct ClaveMejor
+    {
+        NoFit whyNot{NoFit::noFiniteMinimum};
+        Parameters p{};
+        double E{0.0};
+        bool heldA{false}, heldC{false}, heldT0{false};
+        std::uint64_t puntos{0};
+        QLocale locale;
+        bool operator==(const ClaveMejor &) const = default;
+    };
+    std::optional<ClaveMejor> claveMejor;
 
     std::array<Columna, 2> columnas; // "Ajuste actual", "Mejor ajuste"
     QLabel *aviso{};                 // the warning when the current fit is not a minimum
