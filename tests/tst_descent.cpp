@@ -6,12 +6,11 @@
 #include "numeric/descent.h"
 #include "numeric/fault.h"
 
-#include <QList>
-#include <QtTest>
+#include <QTest>
 
 #include <array>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 

@@ -32,9 +32,9 @@
 // The parts the text is made of, so that the caller writes it with the
 // locale's decimal separator: [-]whole[,fraction] ± whole[,fraction], in
 // parentheses followed by "E" and the exponent when there is one. Where a
-// plain text will do (a cell, a label, the copied line), resultText writes it:
-// QString::fromStdString(resultText(*r, decimalSeparator().toLatin1())),
-// and "—" where roundToUncertainty gives none; the parts are there for a
+// plain text will do (a cell, a label, the copied line), resultText writes it
+// with the separator the caller passes, and the caller writes "—" where
+// roundToUncertainty gives none; the parts are there for a
 // writer of its own (rich text with a superscript power of ten, a PDF).
 struct RoundedResult
 {

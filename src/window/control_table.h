@@ -117,7 +117,8 @@ struct ControlRow
     bool undoKeys{false};
     bool leavesOnEscape{false}; // TextBox::leavesOnEscape
     // Its events change neither the fit nor the points, so a running descent
-    // goes on through them (the panel's buttons, the copy of the results).
+    // goes on through them (the panel's buttons; a menu entry, a copy, never
+    // ends a run).
     bool runGoesOn{false};
 };
 

@@ -233,7 +233,7 @@ void Form1::crearControles(const std::vector<ControlRow> &filas)
 void Form1::conectarEventos(const std::vector<ControlRow> &filas)
 {
     for (const ControlRow &fila : filas) {
-        const auto enviar = [this, sigue = fila.runGoesOn](void (Form1::*manejador)()) {
+        const auto enviar = [this](void (Form1::*manejador)(), bool sigue) {
             return [this, manejador, sigue] {
                 despachar([this, manejador] { (this->*manejador)(); }, sigue);
             };
@@ -241,13 +241,14 @@ void Form1::conectarEventos(const std::vector<ControlRow> &filas)
         QWidget *control = controlOf(*this, fila);
         if (fila.handler) {
             if (auto *boton = qobject_cast<QPushButton *>(control))
-                connect(boton, &QPushButton::clicked, this, enviar(fila.handler));
+                connect(boton, &QPushButton::clicked, this, enviar(fila.handler, fila.runGoesOn));
             else if (auto *casilla = qobject_cast<QCheckBox *>(control))
-                connect(casilla, &QCheckBox::stateChanged, this, enviar(fila.handler));
+                connect(casilla, &QCheckBox::stateChanged, this,
+                        enviar(fila.handler, fila.runGoesOn));
             else if (auto *imagen = dynamic_cast<PictureBox *>(control))
-                imagen->onClick = enviar(fila.handler);
+                imagen->onClick = enviar(fila.handler, fila.runGoesOn);
             else if (auto *barra = dynamic_cast<HScrollBar *>(control))
-                barra->onChange = enviar(fila.handler);
+                barra->onChange = enviar(fila.handler, fila.runGoesOn);
         }
         if (auto *casilla = qobject_cast<QCheckBox *>(control); casilla && fila.viewsFollow)
             connect(casilla, &QCheckBox::stateChanged, this, &Form1::estadoCambiado);
@@ -280,17 +281,19 @@ void Form1::conectarEventos(const std::vector<ControlRow> &filas)
                     despachar([=, this] { (this->*manejador)(k, caja); });
                 };
             if (fila.onCopy)
-                caja->onCopy = enviar(fila.onCopy);
+                caja->onCopy = enviar(fila.onCopy, fila.runGoesOn);
             if (fila.onUndo)
-                caja->onUndo = enviar(fila.onUndo);
+                caja->onUndo = enviar(fila.onUndo, fila.runGoesOn);
             if (const auto manejador = fila.onDropFile)
                 caja->onDropFile = [this, manejador, k, caja](const QString &ruta) {
                     despachar([&] { (this->*manejador)(k, caja, ruta); });
                 };
         }
 
+        // A menu entry copies ("Copiar resultados", "Copiar tabla"): a running
+        // descent goes on through it.
         if (fila.menu.handler)
-            addMenuEntry(control, fila.menu.text, enviar(fila.menu.handler));
+            addMenuEntry(control, fila.menu.text, enviar(fila.menu.handler, true));
         // The picture is read when an entry is chosen; reading it changes nothing.
         if (const auto imagen = fila.offer.picture)
             offerPicture(control, fila.offer.file, [this, imagen] { return (this->*imagen)(); });
