@@ -134,6 +134,8 @@ private slots:
         row("d·a overflows in parC, after L", {0, 1e300}, {5e9, 5e9}, 2, {1e10, 1e-310, 0}, "",
             0.001, 0, 1);
         row("a non-finite t", {0, 1, kNoFault}, threeY, 3, {2, 1, 0}, "", 0.001, 0, 2);
+        row("a non-finite t, c and t0 held: e^u is 0, yet it faults", {0, 1, kNoFault}, threeY, 3,
+            {2, 1, 0}, "ct", 0.001, 0, 2);
         row("y beyond its array", t, y.first(19), 20, start, "", 0.001, 0, 19);
         row("t beyond its array", t.first(17), y, 20, start, "", 0.001, 0, 17);
     }

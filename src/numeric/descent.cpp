@@ -36,6 +36,61 @@ struct Running
     double L, C, T, E;
 };
 
+// Whether every argument of a block is one the checks let through: u finite
+// and within the limit, and -u within it where a slope is taken.
+template <bool slopes>
+bool inRange(const double *u, int count)
+{
+    bool all = true;
+    for (int j = 0; j < count; ++j) {
+        all &= u[j] <= kExpLimit && u[j] >= -DBL_MAX;
+        if constexpr (slopes)
+            all &= -u[j] <= kExpLimit;
+    }
+    return all;
+}
+
+// A block whose points and arguments are all in range, summed with no check
+// per point: the quotients first, in a pass the compiler vectorises, then the
+// four sums in the model's order. A sum that meets a term or a partial sum
+// beyond the double range can never come back to a finite value, so finite
+// sums at the end mean no check would have struck, and the sums are the very
+// doubles of the checked loop. Otherwise nothing is kept, and the checked loop
+// finds the point and the sums a fault leaves.
+template <bool heldA, bool heldC, bool heldT0>
+bool quickBlock(const Parameters &p, const Points &points, int begin, int count, const double *d,
+                const double *ePlus, const double *eMinus, Running &sums)
+{
+    const double slopeT = -p.c * p.a;
+    double fit[kBlock], overL[kBlock], overC[kBlock], overT[kBlock];
+    for (int j = 0; j < count; ++j) {
+        fit[j] = p.a / (ePlus[j] + 1);
+        if constexpr (!heldA)
+            overL[j] = 1 / (ePlus[j] + 1);
+        if constexpr (!heldC)
+            overC[j] = (d[j] * p.a) / ((eMinus[j] + 2) + ePlus[j]);
+        if constexpr (!heldT0)
+            overT[j] = slopeT / ((eMinus[j] + 2) + ePlus[j]);
+    }
+    const double *y = points.y.data() + begin;
+    double L = sums.L, C = sums.C, T = sums.T, E = sums.E;
+    for (int j = 0; j < count; ++j) {
+        const double r = fit[j] - y[j];
+        const double dosR = r + r;
+        if constexpr (!heldA)
+            L = L + dosR * overL[j];
+        if constexpr (!heldC)
+            C = C + dosR * overC[j];
+        if constexpr (!heldT0)
+            T = T + dosR * overT[j];
+        E = E + r * r;
+    }
+    if (!(finite(L) && finite(C) && finite(T) && finite(E)))
+        return false;
+    sums = {L, C, T, E};
+    return true;
+}
+
 // The sums over the points [begin, end) added to `sums`; the index of the
 // point a fault strikes at, with the sums as far as they got, or `end`.
 // Each check of the model's functions is kept where a fault can first show:
@@ -60,6 +115,9 @@ int sumBlock(const Parameters &p, const Points &points, int begin, int end, int 
     if constexpr (slopes)
         for (int j = 0; j < args; ++j)
             eMinus[j] = expOrOne(-u[j]);
+    if (args == end - begin && end <= withY && inRange<slopes>(u, args)
+        && quickBlock<heldA, heldC, heldT0>(p, points, begin, args, d, ePlus, eMinus, sums))
+        return end;
     double L = sums.L, C = sums.C, T = sums.T, E = sums.E;
     int k = begin;
     for (; k < end; ++k) {
