@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -258,6 +259,28 @@ private slots:
     }
 
     // Where the evaluation would fault the map is grey; elsewhere it has a colour.
+    // Bands shared out between the calling thread and the pool give the very
+    // doubles of one pass, whatever number of rows is left for the last band.
+    void surfaceOverCoresIsTheSurface_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("no row") << 0;
+        QTest::newRow("one row") << 1;
+        QTest::newRow("one whole band") << 16;
+        QTest::newRow("a band and a row") << 17;
+        QTest::newRow("many bands, the last one short") << 203;
+    }
+
+    void surfaceOverCoresIsTheSurface()
+    {
+        QFETCH(int, rows);
+        const SurfaceGrid grid{-1.5, 1.5, -20, 30, 23, rows};
+        const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
+        const std::vector<double> shared = surfaceOverCores(grid, 6, {}, kNoisy.points());
+        QCOMPARE(shared.size(), size_t(23 * rows));
+        QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
+    }
+
     void greyWhereThereIsNoValue()
     {
         auto form = withMap(Sample{{0, 1, 600}, {1, 2, 3}});

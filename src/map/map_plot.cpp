@@ -13,9 +13,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 
@@ -86,12 +88,30 @@ std::vector<double> surfaceOverCores(const SurfaceGrid &grid, double a, Held hel
     const int rows = std::max(grid.rows, 0);
     std::vector<double> surface(size_t(std::max(grid.columns, 0)) * size_t(rows));
     const SurfaceColumns columns = surfaceColumns(grid, points);
-    std::vector<int> bands;
-    for (int begin = 0; begin < rows; begin += kBandRows)
-        bands.push_back(begin);
-    QtConcurrent::blockingMap(bands, [&](int begin) {
-        errorSurfaceRows(grid, columns, a, held, points, begin, begin + kBandRows, surface);
-    });
+    // The calling thread takes bands too, beside one pool thread per other
+    // core: waking a thread costs more than a band, so the caller that would
+    // only wait starts at once. Each band goes to whichever thread asks first.
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int begin; (begin = next.fetch_add(kBandRows)) < rows;)
+            errorSurfaceRows(grid, columns, a, held, points, begin, begin + kBandRows, surface);
+    };
+    const int bands = (rows + kBandRows - 1) / kBandRows;
+    std::vector<QFuture<void>> others;
+    for (int k = 1; k < std::min(QThread::idealThreadCount(), bands); ++k)
+        others.push_back(QtConcurrent::run(work));
+    // The others read this frame's locals: they are waited for also when
+    // this thread's share throws.
+    std::exception_ptr fault;
+    try {
+        work();
+    } catch (...) {
+        fault = std::current_exception();
+    }
+    for (QFuture<void> &other : others)
+        other.waitForFinished();
+    if (fault)
+        std::rethrow_exception(fault);
     return surface;
 }
 

@@ -30,8 +30,9 @@ struct MapFrame
 // of it within the bars' ranges.
 MapFrame frameAround(const std::vector<QPointF> &points);
 
-// errorSurface computed in bands of rows on Qt Concurrent's global pool, one
-// thread per core, while the calling thread waits; the same values, row for row.
+// errorSurface computed in bands of rows by the calling thread and, on Qt
+// Concurrent's global pool, one thread per other core; the same values, row
+// for row.
 std::vector<double> surfaceOverCores(const SurfaceGrid &grid, double a, Held held,
                                      const Points &points);
 
