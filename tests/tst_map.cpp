@@ -11,6 +11,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -278,6 +281,28 @@ private slots:
         const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
         const std::vector<double> shared = surfaceOverCores(grid, 6, {}, kNoisy.points());
         QCOMPARE(shared.size(), size_t(23 * rows));
+        QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
+    }
+
+    // With every thread of the pool busy, the caller computes the whole
+    // surface itself instead of waiting for a thread to come free.
+    void surfaceOverCoresWithABusyPool()
+    {
+        QThreadPool *pool = QThreadPool::globalInstance();
+        QSemaphore started, release;
+        std::vector<QFuture<void>> busy;
+        for (int k = 0; k < pool->maxThreadCount(); ++k)
+            busy.push_back(QtConcurrent::run([&] {
+                started.release();
+                release.acquire();
+            }));
+        started.acquire(pool->maxThreadCount());
+        const SurfaceGrid grid{-1.5, 1.5, -20, 30, 23, 64};
+        const std::vector<double> shared = surfaceOverCores(grid, 6, {}, kNoisy.points());
+        release.release(pool->maxThreadCount());
+        for (QFuture<void> &future : busy)
+            future.waitForFinished();
+        const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
         QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
     }
 
