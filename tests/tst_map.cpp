@@ -263,46 +263,40 @@ private slots:
 
     // Where the evaluation would fault the map is grey; elsewhere it has a colour.
     // Bands shared out between the calling thread and the pool give the very
-    // doubles of one pass, whatever number of rows is left for the last band.
+    // doubles of one pass, whatever is left for the last band; with every
+    // thread of the pool busy, the caller takes them all instead of waiting.
     void surfaceOverCoresIsTheSurface_data()
     {
         QTest::addColumn<int>("rows");
-        QTest::newRow("no row") << 0;
-        QTest::newRow("one row") << 1;
-        QTest::newRow("one whole band") << 16;
-        QTest::newRow("a band and a row") << 17;
-        QTest::newRow("many bands, the last one short") << 203;
+        QTest::addColumn<bool>("poolBusy");
+        QTest::newRow("no row") << 0 << false;
+        QTest::newRow("one row") << 1 << false;
+        QTest::newRow("one whole band") << 16 << false;
+        QTest::newRow("a band and a row") << 17 << false;
+        QTest::newRow("many bands, the last one short") << 203 << false;
+        QTest::newRow("many bands, every pool thread busy") << 203 << true;
     }
 
     void surfaceOverCoresIsTheSurface()
     {
         QFETCH(int, rows);
-        const SurfaceGrid grid{-1.5, 1.5, -20, 30, 23, rows};
-        const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
-        const std::vector<double> shared = surfaceOverCores(grid, 6, {}, kNoisy.points());
-        QCOMPARE(shared.size(), size_t(23 * rows));
-        QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
-    }
-
-    // With every thread of the pool busy, the caller computes the whole
-    // surface itself instead of waiting for a thread to come free.
-    void surfaceOverCoresWithABusyPool()
-    {
-        QThreadPool *pool = QThreadPool::globalInstance();
+        QFETCH(bool, poolBusy);
+        const int threads = poolBusy ? QThreadPool::globalInstance()->maxThreadCount() : 0;
         QSemaphore started, release;
         std::vector<QFuture<void>> busy;
-        for (int k = 0; k < pool->maxThreadCount(); ++k)
+        for (int k = 0; k < threads; ++k)
             busy.push_back(QtConcurrent::run([&] {
                 started.release();
                 release.acquire();
             }));
-        started.acquire(pool->maxThreadCount());
-        const SurfaceGrid grid{-1.5, 1.5, -20, 30, 23, 64};
+        started.acquire(threads);
+        const SurfaceGrid grid{-1.5, 1.5, -20, 30, 23, rows};
         const std::vector<double> shared = surfaceOverCores(grid, 6, {}, kNoisy.points());
-        release.release(pool->maxThreadCount());
+        release.release(threads);
         for (QFuture<void> &future : busy)
             future.waitForFinished();
         const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
+        QCOMPARE(shared.size(), size_t(23 * rows));
         QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Some library code (parts of Qt and of the C library use AVX) can leave the
-// upper halves of the vector registers in use. Until they are cleared, the
+// Some library code (parts of the GUI toolkit and of the C library use AVX)
+// can leave the upper halves of the vector registers in use. Until they are cleared, the
 // scalar SSE arithmetic of the numeric loops runs next to the library's AVX
 // exponential with a transition penalty: the descent was measured 2.3 times
 // slower. One instruction before a loop clears it; it changes no value.
