@@ -297,7 +297,8 @@ private slots:
             future.waitForFinished();
         const std::vector<double> once = errorSurface(grid, 6, {}, kNoisy.points());
         QCOMPARE(shared.size(), size_t(23 * rows));
-        QVERIFY(std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
+        QVERIFY(once.empty()
+                || std::memcmp(shared.data(), once.data(), once.size() * sizeof(double)) == 0);
     }
 
     void greyWhereThereIsNoValue()
