@@ -81,8 +81,6 @@ private slots:
         expected.removeAt(5);
         QCOMPARE(shown, expected);
         QCOMPARE(messages.texts, QStringList());
-        if (held.at(1))
-            QCOMPARE(run->c, 1.0);
     }
 
     // A fault in a run ends it in one recovery, at the very step where clicks fault.
@@ -276,17 +274,6 @@ private slots:
         cycling->fotograma(2);
         QVERIFY(parameters(*cycling) != before);
         QVERIFY(cycling->animando());
-    }
-
-    // The two controls lie where no other control of the chart view lies.
-    void newControlsCoverNothing()
-    {
-        auto form = chartView();
-        for (QWidget *added : QList<QWidget *>{form->animar, form->velocidad})
-            for (QWidget *other : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                if (other != added && other->isVisibleTo(form.get()))
-                    QVERIFY2(!other->geometry().intersects(added->geometry()),
-                             qPrintable(other->objectName()));
     }
 
     // The pace: speed × time since the start, less the steps taken; a new speed

@@ -58,10 +58,9 @@ bool inRange(const double *u, int count)
 // doubles of the checked loop. Otherwise nothing is kept, and the checked loop
 // finds the point and the sums a fault leaves.
 template <bool heldA, bool heldC, bool heldT0>
-bool quickBlock(const Parameters &p, const Points &points, int begin, int count, const double *d,
-                const double *ePlus, const double *eMinus, Running &sums)
+bool quickBlock(const Parameters &p, double slopeT, const Points &points, int begin, int count,
+                const double *d, const double *ePlus, const double *eMinus, Running &sums)
 {
-    const double slopeT = -p.c * p.a;
     double fit[kBlock], overL[kBlock], overC[kBlock], overT[kBlock];
     for (int j = 0; j < count; ++j) {
         fit[j] = p.a / (ePlus[j] + 1);
@@ -116,7 +115,7 @@ int sumBlock(const Parameters &p, const Points &points, int begin, int end, int 
         for (int j = 0; j < args; ++j)
             eMinus[j] = expOrOne(-u[j]);
     if (args == end - begin && end <= withY && inRange<slopes>(u, args)
-        && quickBlock<heldA, heldC, heldT0>(p, points, begin, args, d, ePlus, eMinus, sums))
+        && quickBlock<heldA, heldC, heldT0>(p, slopeT, points, begin, args, d, ePlus, eMinus, sums))
         return end;
     double L = sums.L, C = sums.C, T = sums.T, E = sums.E;
     int k = begin;
